@@ -1,0 +1,33 @@
+#include "app/LumoraApp.h"
+
+#include "control/BrightnessController.h"
+#include "ui/ContentView.h"
+
+#include <QVBoxLayout>
+
+namespace lumora {
+
+LumoraApp::LumoraApp(ControllerConfig config) : m_config(std::move(config)) {}
+
+LumoraApp::~LumoraApp() = default;
+
+BrightnessController& LumoraApp::controller() {
+    if (!m_controller)
+        m_controller = std::make_unique<BrightnessController>(m_config);
+    return *m_controller;
+}
+
+QWidget* LumoraApp::openWindow() {
+    auto* window = new QWidget;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("Lumora"));
+    window->setMinimumSize(minimumContentSize);
+
+    // The content keeps its natural height, centred in a taller window, and the full width.
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new ContentView(controller(), window), 0, Qt::AlignVCenter);
+    return window;
+}
+
+} // namespace lumora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "control/ControllerConfig.h"
+
+#include <QWidget>
+#include <memory>
+
+namespace lumora {
+
+class BrightnessController;
+
+// The application: one controller for the life of the process, shown by every window it opens.
+class LumoraApp {
+public:
+    static constexpr QSize minimumContentSize{460, 330};
+
+    explicit LumoraApp(ControllerConfig config);
+    ~LumoraApp();
+
+    // Created on first use, exactly once, and never replaced.
+    BrightnessController& controller();
+
+    // A new window titled "Lumora" showing the one controller; it deletes itself when closed.
+    QWidget* openWindow();
+
+private:
+    ControllerConfig m_config;
+    std::unique_ptr<BrightnessController> m_controller;
+};
+
+} // namespace lumora

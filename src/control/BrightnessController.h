@@ -1,0 +1,87 @@
+#pragma once
+
+#include "control/ControllerConfig.h"
+#include "control/Monitor.h"
+#include "control/Result.h"
+#include "control/ToolRunner.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace lumora {
+
+// The one object that holds the application's state: the external monitors, the status line,
+// the busy and mode flags the window reflects, and the bookkeeping of syncing and power.
+//
+// Everything runs on the main thread. While a tool runs, the event loop keeps turning, so an
+// operation may be entered again from a timer in the middle of another one; isWorking() is the
+// barrier that keeps such a nested entry from starting tool work of its own.
+class BrightnessController : public QObject {
+    Q_OBJECT
+
+public:
+    using Monitor = lumora::Monitor;
+
+    explicit BrightnessController(ControllerConfig config, QObject* parent = nullptr);
+
+    // Published state. objectWillChange() fires immediately before every write of one of these,
+    // even when the value stays the same.
+    const QList<Monitor>& monitors() const { return m_monitors; }
+    const QString& status() const { return m_status; }
+    bool isWorking() const { return m_isWorking; }
+    bool isAutoSyncing() const { return m_isAutoSyncing; }
+    bool isTestingBlackout() const { return m_isTestingBlackout; }
+
+    // Reads every monitor's current and maximum luminance.
+    void refresh();
+    // Steps one monitor's luminance; `monitor` may be a copy taken before the last refresh.
+    void change(const Monitor& monitor, qint64 step);
+
+signals:
+    void objectWillChange();
+
+private:
+    using Work = std::function<Result<void>()>;
+
+    // Runs `work` unless another operation is running, and turns its failure into the status line.
+    void guarded(const Work& work);
+
+    Result<void> refreshMonitors();
+    Result<void> stepMonitor(const Monitor& monitor, qint64 step);
+
+    Result<QString> runTool(const QString& executable, const QStringList& arguments);
+    Result<qint64> read(const QString& command, const QString& property, qint64 display);
+    void registerScreenObserver();
+
+    void setStatus(QString status);
+    void setWorking(bool isWorking);
+    void updateMonitor(qsizetype index, const std::function<void(Monitor&)>& edit);
+
+    QList<Monitor> m_monitors;
+    QString m_status;
+    bool m_isWorking = false;
+    bool m_isAutoSyncing = false;
+    bool m_isTestingBlackout = false;
+
+    const QString m_executable;
+    const QStringList m_displaySerialNumbers;
+    const QSet<QString> m_signalWakeDisplayNames;
+    const ToolRunner m_toolRunner;
+
+    std::unique_ptr<QTimer> m_syncTimer;
+    std::optional<qint64> m_lastMainBrightness;
+    bool m_isBlackoutActive = false;
+    std::optional<qint64> m_lastHUDBrightness;
+    bool m_didStartAutomatically = false;
+    bool m_didInitializePowerState = false;
+    bool m_displaysPoweredOff = false;
+};
+
+} // namespace lumora

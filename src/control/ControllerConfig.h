@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+namespace lumora {
+
+// What the controller is built with. The application uses standard(), made of the values fixed
+// at build time; tests put in their own tools.
+struct ControllerConfig {
+    QString executable;                      // the luminance tool
+    QStringList displaySerialNumbers;        // the two monitors, for power commands
+    QSet<QString> signalWakeDisplayNames;    // screens woken by re-setting their display mode
+    std::chrono::milliseconds toolTimeLimit; // a tool running longer is killed
+
+    static ControllerConfig standard();
+};
+
+} // namespace lumora

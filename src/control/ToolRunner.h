@@ -1,0 +1,30 @@
+#pragma once
+
+#include "control/Result.h"
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+namespace lumora {
+
+// Runs one outside tool as a child process and returns its trimmed standard output.
+//
+// The child gets the path as given (no shell, no PATH search), inherits the environment, the
+// working directory and standard input, and writes into two separate pipes that are drained while
+// it runs. The caller's thread keeps its event loop turning during the wait: timers and queued
+// work run, user input waits until the tool has ended. A child that outlives the time limit is
+// killed and the run fails with a message naming the tool.
+class ToolRunner {
+public:
+    explicit ToolRunner(std::chrono::milliseconds timeLimit);
+
+    Result<QString> run(const QString& executable, const QStringList& arguments) const;
+
+private:
+    QString timeLimitMessage(const QString& executable) const;
+
+    std::chrono::milliseconds m_timeLimit;
+};
+
+} // namespace lumora

@@ -1,0 +1,43 @@
+#include "control/ToolText.h"
+
+#include <QStringDecoder>
+#include <limits>
+
+namespace lumora {
+
+std::optional<QString> decodeToolText(const QByteArray& bytes) {
+    // Keep a leading byte-order mark as a character: it is not white space, so such an answer
+    // stays invalid instead of being quietly accepted.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                       QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    // QString::trimmed strips exactly tab, U+000A to U+000D, U+0085 and the Unicode space, line
+    // and paragraph separators.
+    return text.trimmed();
+}
+
+std::optional<qint64> parseLuminance(QStringView text) {
+    const bool negative = text.startsWith(u'-');
+    if (negative || text.startsWith(u'+'))
+        text = text.sliced(1);
+    if (text.isEmpty())
+        return std::nullopt;
+
+    // Accumulate towards the sign so that the most negative value parses too.
+    qint64 value = 0;
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+    constexpr qint64 highest = std::numeric_limits<qint64>::max();
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const int digit = c.unicode() - u'0';
+        if (negative ? value < (lowest + digit) / 10 : value > (highest - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + (negative ? -digit : digit);
+    }
+    return value;
+}
+
+} // namespace lumora

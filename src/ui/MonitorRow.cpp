@@ -1,0 +1,91 @@
+#include "ui/MonitorRow.h"
+
+#include "ui/Icons.h"
+#include "ui/Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace lumora {
+
+namespace {
+
+constexpr int spacing = 14;
+constexpr qreal cornerRadius = 12;
+constexpr QSize buttonSize(40, 28);
+
+QPushButton* stepButton(const QString& objectName, const QIcon& icon, QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(objectName);
+    button->setIcon(icon);
+    button->setFixedSize(buttonSize);
+    return button;
+}
+
+} // namespace
+
+MonitorRow::MonitorRow(QWidget* parent) : QFrame(parent) {
+    m_name = new QLabel(this);
+    m_name->setObjectName(QStringLiteral("name"));
+    m_name->setFont(theme::headline());
+    m_brightness = new QLabel(this);
+    m_brightness->setObjectName(QStringLiteral("brightness"));
+    m_brightness->setFont(theme::subheadline());
+    theme::useSecondaryColor(m_brightness);
+
+    m_stepDown = stepButton(QStringLiteral("stepDown"),
+                            icons::minus(palette().color(QPalette::ButtonText)), this);
+    m_stepUp = stepButton(QStringLiteral("stepUp"), icons::plus(Qt::white), this);
+    m_stepUp->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: none;"
+                                           " border-radius: 6px; }"
+                                           "QPushButton:pressed { background: %2; }"
+                                           "QPushButton:disabled { background: %3; }")
+                                .arg(theme::accent().name(), theme::accent().darker(120).name(),
+                                     theme::accent().lighter(160).name()));
+    connect(m_stepDown, &QPushButton::clicked, this, [this] { emit change(-step); });
+    connect(m_stepUp, &QPushButton::clicked, this, [this] { emit change(step); });
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(4);
+    texts->addWidget(m_name);
+    texts->addWidget(m_brightness);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setSpacing(spacing);
+    layout->setContentsMargins(spacing, spacing, spacing, spacing);
+    layout->addLayout(texts);
+    layout->addStretch();
+    layout->addWidget(m_stepDown);
+    layout->addWidget(m_stepUp);
+}
+
+void MonitorRow::showMonitor(const Monitor& monitor, bool isWorking) {
+    m_monitor = monitor;
+    m_name->setText(monitor.name);
+    m_brightness->setText(brightnessText(monitor));
+    m_stepDown->setAccessibleName(QStringLiteral("调暗 ") + monitor.name);
+    m_stepUp->setAccessibleName(QStringLiteral("调亮 ") + monitor.name);
+    setEnabled(!isWorking && monitor.brightness.has_value());
+}
+
+QString MonitorRow::brightnessText(const Monitor& monitor) {
+    if (!monitor.brightness || !monitor.maximum)
+        return QStringLiteral("读取中…");
+    return QStringLiteral("亮度 %1 / %2").arg(*monitor.brightness).arg(*monitor.maximum);
+}
+
+void MonitorRow::paintEvent(QPaintEvent*) {
+    QColor fill = palette().color(QPalette::WindowText);
+    fill.setAlphaF(0.07f);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(card, fill);
+}
+
+} // namespace lumora

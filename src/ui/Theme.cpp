@@ -1,0 +1,50 @@
+#include "ui/Theme.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace lumora::theme {
+
+namespace {
+
+QFont sized(int pixels, QFont::Weight weight = QFont::Normal) {
+    QFont font;
+    font.setPixelSize(pixels);
+    font.setWeight(weight);
+    return font;
+}
+
+} // namespace
+
+QFont title() {
+    return sized(22, QFont::DemiBold);
+}
+QFont headline() {
+    return sized(15, QFont::DemiBold);
+}
+QFont body() {
+    return sized(14);
+}
+QFont subheadline() {
+    return sized(13);
+}
+QFont footnote() {
+    return sized(12);
+}
+
+QColor yellow() {
+    return {255, 204, 0};
+}
+QColor accent() {
+    return {10, 122, 255};
+}
+
+void useSecondaryColor(QWidget* widget) {
+    QPalette palette = widget->palette();
+    QColor text = palette.color(QPalette::WindowText);
+    text.setAlphaF(0.55f);
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+}
+
+} // namespace lumora::theme

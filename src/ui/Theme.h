@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+// The text styles and colours of the window, in the spirit of the desktop's own named styles.
+namespace lumora::theme {
+
+QFont title();
+QFont headline();
+QFont body();
+QFont subheadline();
+QFont footnote();
+
+QColor yellow();
+QColor accent();
+
+// Dims a widget's text to the secondary label colour.
+void useSecondaryColor(QWidget* widget);
+
+} // namespace lumora::theme

@@ -1,0 +1,117 @@
+#include "control/ToolRunner.h"
+#include "support/ScriptedTool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace lumora;
+using namespace std::chrono_literals;
+using lumora::test::ScriptedTool;
+
+namespace {
+
+class ToolRunnerTest : public ::testing::Test {
+protected:
+    Result<QString> run(const QStringList& rules, const QStringList& arguments = {"go"}) {
+        tool.script(rules);
+        return runner.run(tool.path(), arguments);
+    }
+
+    static QString message(const Result<QString>& result) {
+        return result.ok() ? QStringLiteral("<ok>") : describe(result.failure());
+    }
+
+    ScriptedTool tool{QStringLiteral("m1ddc")};
+    ToolRunner runner{2s};
+};
+
+TEST_F(ToolRunnerTest, ReturnsTrimmedStandardOutputAndPassesArgumentsVerbatim) {
+    const Result<QString> result = run({"display 2 chg luminance -5 *\tout=\\n  45 \\n"},
+                                       {"display", "2", "chg", "luminance", "-5", "$HOME;*"});
+    ASSERT_TRUE(result.ok()) << message(result).toStdString();
+    EXPECT_EQ(result.value(), "45");
+    EXPECT_EQ(tool.log(), QStringList{"display 2 chg luminance -5 $HOME;*"});
+}
+
+TEST_F(ToolRunnerTest, NonZeroExitCarriesTheTrimmedStandardError) {
+    const Result<QString> result = run({"go\tout=45\terr=  DDC 通信失败\\n\texit=1"});
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("DDC 通信失败")));
+}
+
+TEST_F(ToolRunnerTest, NonZeroExitWithoutStandardErrorGivesAnEmptyMessage) {
+    const Result<QString> result = run({"go\texit=3"});
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("")));
+}
+
+TEST_F(ToolRunnerTest, StandardErrorThatIsNotUtf8BecomesUnknownError) {
+    const Result<QString> result = run({"go\terr=bad \\xff\texit=1"});
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("未知错误")));
+}
+
+TEST_F(ToolRunnerTest, StandardOutputThatIsNotUtf8BecomesEmpty) {
+    const Result<QString> result = run({"go\tout=4\\xc05"});
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value(), "");
+}
+
+TEST_F(ToolRunnerTest, ChildEndedBySignalIsAFailure) {
+    const Result<QString> result = run({"go\tout=45\terr=dying\tsignal=9"});
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("dying")));
+}
+
+TEST_F(ToolRunnerTest, ToolsThatCannotStartFailWithThePlatformsDescription) {
+    const QString notExecutable = QDir(QFileInfo(tool.path()).path()).filePath("plain.txt");
+    QFile(notExecutable).open(QIODevice::WriteOnly);
+
+    for (const QString& executable :
+         {QStringLiteral("/nonexistent/m1ddc"), notExecutable, QStringLiteral("true")}) {
+        SCOPED_TRACE(executable.toStdString());
+        const Result<QString> result = runner.run(executable, {});
+        ASSERT_FALSE(result.ok());
+        const auto* error = std::get_if<PlatformError>(&result.failure());
+        ASSERT_NE(error, nullptr) << "a start failure is the platform's, not a ControlError";
+        EXPECT_FALSE(error->description.isEmpty());
+    }
+}
+
+TEST_F(ToolRunnerTest, DrainsMegabytesOnBothPipesWhileTheChildRuns) {
+    const Result<QString> result = run({"go\toutbytes=4000000\terrbytes=4000000"});
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value().size(), 4000000);
+}
+
+TEST_F(ToolRunnerTest, KillsAChildThatOutlivesTheTimeLimit) {
+    const ToolRunner hasty(300ms);
+    tool.script({"go\thang"});
+    const Result<QString> result = hasty.run(tool.path(), {"go"});
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure(),
+              Failure(ControlError::commandFailed("m1ddc 在 0.3 秒内没有结束，已被终止")));
+}
+
+TEST_F(ToolRunnerTest, TimersRunWhileTheToolRuns) {
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10ms);
+    const Result<QString> result = run({"go\tsleep=300\tout=1"});
+    ASSERT_TRUE(result.ok());
+    EXPECT_GT(ticks, 5);
+}
+
+TEST_F(ToolRunnerTest, LeavesNoDescriptorsBehind) {
+    tool.script({"go\tout=1"});
+    const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files).size(); };
+    const qsizetype before = openDescriptors();
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(runner.run(tool.path(), {"go"}).ok());
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+#include "support/ScriptedTool.h"
+
+#include <QFile>
+
+namespace lumora::test {
+
+ScriptedTool::ScriptedTool(const QString& name) : m_name(name) {
+    QFile::link(QStringLiteral(LUMORA_FAKE_TOOL), path());
+    script({});
+}
+
+QString ScriptedTool::path() const {
+    return m_folder.filePath(m_name);
+}
+
+void ScriptedTool::script(const QStringList& rules) const {
+    QFile file(path() + QStringLiteral(".script"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(rules.join(u'\n').toUtf8() + '\n');
+}
+
+QStringList ScriptedTool::log() const {
+    QFile file(path() + QStringLiteral(".log"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+ControllerConfig ScriptedTool::config() const {
+    using namespace std::chrono_literals;
+    ControllerConfig config = ControllerConfig::standard();
+    config.executable = path();
+    config.toolTimeLimit = 2s;
+    return config;
+}
+
+QStringList ScriptedTool::monitorsAt(int brightness, int maximum) {
+    return {
+        QStringLiteral("display * get luminance\tout=%1\\n").arg(brightness),
+        QStringLiteral("display * max luminance\tout=%1\\n").arg(maximum),
+    };
+}
+
+} // namespace lumora::test
