@@ -1,4 +1,5 @@
 #include "control/BrightnessController.h"
+#include "fakes/FakeDisplays.h"
 #include "support/ScriptedTool.h"
 
 #include <QTimer>
@@ -21,10 +22,11 @@ class BrightnessControllerTest : public ::testing::Test {
 protected:
     std::unique_ptr<BrightnessController> makeController(const QStringList& rules) {
         tool.script(rules);
-        return std::make_unique<BrightnessController>(tool.config());
+        return std::make_unique<BrightnessController>(tool.config(), displays);
     }
 
     ScriptedTool tool;
+    lumora::test::FakeDisplays displays;
 };
 
 TEST(ControlErrorTest, DescribesItself) {
@@ -145,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BrightnessControllerTest, MissingToolStillConstructs) {
     ControllerConfig config = tool.config();
     config.executable = "/nonexistent/m1ddc";
-    const BrightnessController controller(config);
+    const BrightnessController controller(config, displays);
 
     EXPECT_TRUE(controller.status().startsWith("操作失败："));
     EXPECT_GT(controller.status().size(), QString("操作失败：").size());

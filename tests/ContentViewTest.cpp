@@ -1,5 +1,6 @@
 #include "app/LumoraApp.h"
 #include "control/BrightnessController.h"
+#include "fakes/FakeDisplays.h"
 #include "support/ScriptedTool.h"
 #include "ui/MonitorRow.h"
 
@@ -46,7 +47,8 @@ protected:
     }
 
     ScriptedTool tool;
-    LumoraApp app{tool.config()};
+    lumora::test::FakeDisplays displays;
+    LumoraApp app{tool.config(), displays};
     std::vector<std::unique_ptr<QWidget>> windows;
 };
 
@@ -137,7 +139,7 @@ TEST_F(ContentViewTest, WindowCannotShrinkBelowItsMinimum) {
 TEST_F(ContentViewTest, StartsAndReportsWithoutTheTool) {
     ControllerConfig config = tool.config();
     config.executable = "/nonexistent/m1ddc";
-    LumoraApp missing(config);
+    LumoraApp missing(config, displays);
     std::unique_ptr<QWidget> window(missing.openWindow());
     window->show();
 

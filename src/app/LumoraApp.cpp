@@ -7,13 +7,14 @@
 
 namespace lumora {
 
-LumoraApp::LumoraApp(ControllerConfig config) : m_config(std::move(config)) {}
+LumoraApp::LumoraApp(ControllerConfig config, Displays& displays)
+    : m_config(std::move(config)), m_displays(displays) {}
 
 LumoraApp::~LumoraApp() = default;
 
 BrightnessController& LumoraApp::controller() {
     if (!m_controller)
-        m_controller = std::make_unique<BrightnessController>(m_config);
+        m_controller = std::make_unique<BrightnessController>(m_config, m_displays);
     return *m_controller;
 }
 

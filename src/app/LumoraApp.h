@@ -8,13 +8,14 @@
 namespace lumora {
 
 class BrightnessController;
+class Displays;
 
 // The application: one controller for the life of the process, shown by every window it opens.
 class LumoraApp {
 public:
     static constexpr QSize minimumContentSize{460, 330};
 
-    explicit LumoraApp(ControllerConfig config);
+    LumoraApp(ControllerConfig config, Displays& displays);
     ~LumoraApp();
 
     // Created on first use, exactly once, and never replaced.
@@ -25,6 +26,7 @@ public:
 
 private:
     ControllerConfig m_config;
+    Displays& m_displays;
     std::unique_ptr<BrightnessController> m_controller;
 };
 

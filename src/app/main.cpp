@@ -1,4 +1,5 @@
 #include "app/LumoraApp.h"
+#include "platform/X11Displays.h"
 
 #include <QApplication>
 
@@ -7,7 +8,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Lumora"));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
-    lumora::LumoraApp lumora(lumora::ControllerConfig::standard());
+    lumora::X11Displays displays;
+    lumora::LumoraApp lumora(lumora::ControllerConfig::standard(), displays);
     lumora.openWindow()->show();
     return QApplication::exec();
 }

@@ -1,6 +1,10 @@
 #include "control/BrightnessController.h"
 
+#include "control/BrightnessProbe.h"
 #include "control/ToolText.h"
+#include "control/WakeMode.h"
+
+#include <QDir>
 
 namespace lumora {
 
@@ -23,12 +27,14 @@ QList<Monitor> monitorTable() {
 
 } // namespace
 
-BrightnessController::BrightnessController(ControllerConfig config, QObject* parent)
+BrightnessController::BrightnessController(ControllerConfig config, Displays& displays,
+                                           QObject* parent)
     : QObject(parent), m_monitors(monitorTable()), m_status(QStringLiteral("正在读取显示器亮度…")),
       m_executable(std::move(config.executable)),
       m_displaySerialNumbers(std::move(config.displaySerialNumbers)),
       m_signalWakeDisplayNames(std::move(config.signalWakeDisplayNames)),
-      m_toolRunner(config.toolTimeLimit) {
+      m_toolRunner(config.toolTimeLimit), m_bundleDirectory(std::move(config.bundleDirectory)),
+      m_brightnessLibrary(std::move(config.brightnessLibrary)), m_displays(displays) {
     refresh();
     registerScreenObserver();
 }
@@ -39,6 +45,10 @@ void BrightnessController::refresh() {
 
 void BrightnessController::change(const Monitor& monitor, qint64 step) {
     guarded([this, monitor, step] { return stepMonitor(monitor, step); });
+}
+
+void BrightnessController::syncToMainDisplay() {
+    guarded([this] { return syncMonitors(); });
 }
 
 void BrightnessController::guarded(const Work& work) {
@@ -88,6 +98,123 @@ Result<void> BrightnessController::stepMonitor(const Monitor& monitor, qint64 st
     return {};
 }
 
+Result<void> BrightnessController::syncMonitors() {
+    const Result<qint64> level = mainDisplayBrightness();
+    if (!level.ok())
+        return level.failure();
+    if (Result<void> applied = applyMainBrightness(level.value()); !applied.ok())
+        return applied;
+    setStatus(QStringLiteral("已同步到 MacBook 主屏：%1%").arg(level.value()));
+    return {};
+}
+
+Result<qint64> BrightnessController::mainDisplayBrightness() {
+    return readMainDisplayBrightness(m_brightnessLibrary, m_displays.mainDisplay());
+}
+
+Result<void> BrightnessController::applyMainBrightness(qint64 level) {
+    m_isBlackoutActive = level == 0;
+    updateBlackoutWindows();
+    const qsizetype count = m_monitors.size();
+
+    if (level == 0) {
+        for (qsizetype index = 0; index < count; ++index)
+            updateMonitor(index, [](Monitor& monitor) { monitor.brightness = 0; });
+        m_lastMainBrightness = m_lastHUDBrightness = 0;
+        return setExternalDisplayPower(false);
+    }
+
+    if (!m_didInitializePowerState || m_displaysPoweredOff) {
+        if (Result<void> powered = setExternalDisplayPower(true); !powered.ok())
+            return powered;
+    }
+    for (qsizetype index = 0; index < count; ++index) {
+        if (Result<void> set = setLuminance(index, level); !set.ok())
+            return set;
+    }
+    m_lastMainBrightness = m_lastHUDBrightness = level;
+    return {};
+}
+
+Result<void> BrightnessController::setLuminance(qsizetype index, qint64 level) {
+    const Result<QString> answer =
+        runTool(m_executable, {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
+                               QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
+    if (!answer.ok())
+        return answer.failure();
+    const std::optional<qint64> value = parseLuminance(answer.value());
+    if (!value)
+        return ControlError::invalidResponse(answer.value());
+    updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = *value; });
+    return {};
+}
+
+Result<void> BrightnessController::setExternalDisplayPower(bool on) {
+    const bool wereOff = m_displaysPoweredOff;
+    const QString value = on ? QStringLiteral("0x01") : QStringLiteral("0x04");
+    std::optional<Failure> lastError;
+    bool anySucceeded = false;
+    // A monitor that misses the command must not keep the other from getting it.
+    const auto pass = [&] {
+        for (const QString& serial : m_displaySerialNumbers) {
+            const Result<QString> run =
+                runTool(panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
+                                         QStringLiteral("--sn"), serial, QStringLiteral("0xD6"), value});
+            if (run.ok())
+                anySucceeded = true;
+            else
+                lastError = run.failure();
+        }
+    };
+
+    pass();
+    if (on) {
+        if (wereOff)
+            wakeDisplaysBySignal();
+        pass();
+    }
+    m_didInitializePowerState = true;
+    m_displaysPoweredOff = !on;
+    if (!anySucceeded && lastError)
+        return *lastError;
+    return {};
+}
+
+void BrightnessController::wakeDisplaysBySignal() {
+    for (const Screen& screen : m_displays.screens()) {
+        if (!m_signalWakeDisplayNames.contains(screen.name) || !screen.number)
+            continue;
+        const quint32 display = *screen.number;
+        const std::optional<DisplayMode> current = m_displays.currentMode(display);
+        if (!current)
+            continue;
+        const std::optional<DisplayMode> other = wakeMode(*current, m_displays.allModes(display));
+        if (other && m_displays.setMode(display, *other))
+            m_displays.setMode(display, *current);
+    }
+}
+
+void BrightnessController::updateBlackoutWindows() {
+    std::map<quint32, QRect> wanted;
+    if (m_isBlackoutActive) {
+        for (const Screen& screen : m_displays.screens()) {
+            if (screen.number && !m_displays.isBuiltin(*screen.number))
+                wanted[*screen.number] = screen.geometry;
+        }
+    }
+    std::erase_if(m_blackoutWindows, [&](const auto& entry) { return !wanted.contains(entry.first); });
+    for (const auto& [display, geometry] : wanted) {
+        std::unique_ptr<BlackoutWindow>& window = m_blackoutWindows[display];
+        if (!window)
+            window = std::make_unique<BlackoutWindow>();
+        window->cover(geometry);
+    }
+}
+
+QString BrightnessController::panelctlPath() const {
+    return QDir(m_bundleDirectory).filePath(QStringLiteral("panelctl"));
+}
+
 Result<QString> BrightnessController::runTool(const QString& executable,
                                               const QStringList& arguments) {
     return m_toolRunner.run(executable, arguments);
@@ -105,7 +232,8 @@ Result<qint64> BrightnessController::read(const QString& command, const QString&
 }
 
 void BrightnessController::registerScreenObserver() {
-    // Screen changes only matter to the cover windows, which arrive with the platform layer.
+    m_screenObserver = connect(&m_displays, &Displays::screenParametersChanged, this,
+                               &BrightnessController::updateBlackoutWindows);
 }
 
 void BrightnessController::setStatus(QString status) {

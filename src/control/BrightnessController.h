@@ -1,9 +1,11 @@
 #pragma once
 
+#include "control/BlackoutWindow.h"
 #include "control/ControllerConfig.h"
 #include "control/Monitor.h"
 #include "control/Result.h"
 #include "control/ToolRunner.h"
+#include "platform/Displays.h"
 
 #include <QList>
 #include <QObject>
@@ -12,6 +14,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -29,7 +32,7 @@ class BrightnessController : public QObject {
 public:
     using Monitor = lumora::Monitor;
 
-    explicit BrightnessController(ControllerConfig config, QObject* parent = nullptr);
+    BrightnessController(ControllerConfig config, Displays& displays, QObject* parent = nullptr);
 
     // Published state. objectWillChange() fires immediately before every write of one of these,
     // even when the value stays the same.
@@ -43,6 +46,8 @@ public:
     void refresh();
     // Steps one monitor's luminance; `monitor` may be a copy taken before the last refresh.
     void change(const Monitor& monitor, qint64 step);
+    // Gives both monitors the built-in display's brightness once.
+    void syncToMainDisplay();
 
 signals:
     void objectWillChange();
@@ -55,6 +60,16 @@ private:
 
     Result<void> refreshMonitors();
     Result<void> stepMonitor(const Monitor& monitor, qint64 step);
+    Result<void> syncMonitors();
+
+    Result<qint64> mainDisplayBrightness();
+    // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
+    Result<void> applyMainBrightness(qint64 level);
+    Result<void> setLuminance(qsizetype index, qint64 level);
+    Result<void> setExternalDisplayPower(bool on);
+    void wakeDisplaysBySignal();
+    void updateBlackoutWindows();
+    QString panelctlPath() const;
 
     Result<QString> runTool(const QString& executable, const QStringList& arguments);
     Result<qint64> read(const QString& command, const QString& property, qint64 display);
@@ -74,10 +89,15 @@ private:
     const QStringList m_displaySerialNumbers;
     const QSet<QString> m_signalWakeDisplayNames;
     const ToolRunner m_toolRunner;
+    const QString m_bundleDirectory;
+    const QString m_brightnessLibrary;
+    Displays& m_displays;
 
     std::unique_ptr<QTimer> m_syncTimer;
     std::optional<qint64> m_lastMainBrightness;
+    std::map<quint32, std::unique_ptr<BlackoutWindow>> m_blackoutWindows;
     bool m_isBlackoutActive = false;
+    QMetaObject::Connection m_screenObserver;
     std::optional<qint64> m_lastHUDBrightness;
     bool m_didStartAutomatically = false;
     bool m_didInitializePowerState = false;

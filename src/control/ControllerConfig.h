@@ -14,6 +14,8 @@ struct ControllerConfig {
     QStringList displaySerialNumbers;        // the two monitors, for power commands
     QSet<QString> signalWakeDisplayNames;    // screens woken by re-setting their display mode
     std::chrono::milliseconds toolTimeLimit; // a tool running longer is killed
+    QString bundleDirectory;                 // where panelctl lives, beside the application
+    QString brightnessLibrary;               // answers the built-in display's brightness
 
     static ControllerConfig standard();
 };

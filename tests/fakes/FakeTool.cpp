@@ -12,7 +12,8 @@
 //   out=TEXT     write TEXT to stdout       err=TEXT     write TEXT to stderr
 //   outbytes=N   write N bytes to stdout    errbytes=N   write N bytes to stderr
 //   signal=N     end by signal N            exit=N       exit status (default 0)
-// TEXT understands \n, \t, \\ and \xHH; $1 to $9 stand for the arguments.
+// TEXT understands \n, \t, \\ and \xHH; $1 to $9 stand for the arguments, $n for the number
+// of this invocation (1 for the first one logged).
 
 #include <chrono>
 #include <csignal>
@@ -45,12 +46,15 @@ bool matches(const std::vector<std::string>& pattern, const std::vector<std::str
     return pattern.size() == arguments.size();
 }
 
-std::string expand(const std::string& text, const std::vector<std::string>& arguments) {
+std::string expand(const std::string& text, const std::vector<std::string>& arguments,
+                   int invocation) {
     std::string result;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (c == '$' && next >= '1' && next <= '9') {
+        if (c == '$' && next == 'n') {
+            result += std::to_string(invocation), ++i;
+        } else if (c == '$' && next >= '1' && next <= '9') {
             const size_t index = size_t(next - '1');
             result += index < arguments.size() ? arguments[index] : "";
             ++i;
@@ -93,6 +97,10 @@ int main(int argc, char* argv[]) {
     const std::string self = argv[0];
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     std::ofstream(self + ".log", std::ios::app) << joined(arguments) << '\n';
+    int invocation = 0;
+    std::ifstream log(self + ".log");
+    for (std::string line; std::getline(log, line);)
+        ++invocation;
 
     std::ifstream script(self + ".script");
     for (std::string line; std::getline(script, line);) {
@@ -112,8 +120,8 @@ int main(int argc, char* argv[]) {
         if (directives.count("hang"))
             for (;;)
                 ::pause();
-        writeAll(STDOUT_FILENO, expand(directives["out"], arguments));
-        writeAll(STDERR_FILENO, expand(directives["err"], arguments));
+        writeAll(STDOUT_FILENO, expand(directives["out"], arguments, invocation));
+        writeAll(STDERR_FILENO, expand(directives["err"], arguments, invocation));
         if (directives.count("outbytes"))
             writeAll(STDOUT_FILENO, std::string(std::stoul(directives["outbytes"]), 'x'));
         if (directives.count("errbytes"))

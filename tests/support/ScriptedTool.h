@@ -15,6 +15,7 @@ public:
     explicit ScriptedTool(const QString& name = QStringLiteral("m1ddc"));
 
     QString path() const;
+    QString folder() const { return m_folder.path(); }
     // Replaces the rules: "ARGUMENTS\tdirective\t..." per rule (see fakes/FakeTool.cpp).
     void script(const QStringList& rules) const;
     // Every invocation so far, its arguments joined by spaces.

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+namespace lumora {
+
+// A plain black window over a whole screen: no frame, above every other window, on every
+// desktop, never focused, and transparent for clicks.
+class BlackoutWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    BlackoutWindow();
+
+    // Covers `geometry` and comes to the front.
+    void cover(const QRect& geometry);
+};
+
+} // namespace lumora

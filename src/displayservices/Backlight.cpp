@@ -1,0 +1,67 @@
+#include "displayservices/Backlight.h"
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace lumora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> firstLine(const fs::path& file) {
+    std::ifstream stream(file);
+    std::string line;
+    if (!stream || !std::getline(stream, line))
+        return std::nullopt;
+    return line;
+}
+
+std::optional<long long> number(const fs::path& file) {
+    const std::optional<std::string> line = firstLine(file);
+    if (!line || line->empty())
+        return std::nullopt;
+    size_t used = 0;
+    try {
+        const long long value = std::stoll(*line, &used);
+        return used == line->size() ? std::optional(value) : std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+int preference(const fs::path& device) {
+    static const std::vector<std::string> order = {"firmware", "platform", "raw"};
+    const std::string type = firstLine(device / "type").value_or("");
+    return int(std::find(order.begin(), order.end(), type) - order.begin());
+}
+
+std::optional<float> deviceBrightness(const fs::path& device) {
+    const std::optional<long long> brightness = number(device / "brightness");
+    const std::optional<long long> maximum = number(device / "max_brightness");
+    if (!brightness || !maximum || *maximum <= 0 || *brightness < 0)
+        return std::nullopt;
+    return float(double(*brightness) / double(*maximum));
+}
+
+} // namespace
+
+std::optional<float> readBacklight(const fs::path& folder) {
+    std::error_code error;
+    std::vector<fs::path> devices;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+        devices.push_back(entry.path());
+    std::sort(devices.begin(), devices.end(), [](const fs::path& a, const fs::path& b) {
+        return std::pair(preference(a), a.filename()) < std::pair(preference(b), b.filename());
+    });
+    for (const fs::path& device : devices) {
+        if (const std::optional<float> fraction = deviceBrightness(device))
+            return fraction;
+    }
+    return std::nullopt;
+}
+
+} // namespace lumora

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace lumora {
+
+// The brightness of the panel's backlight as a fraction of its maximum, read from a folder laid
+// out like /sys/class/backlight. Devices the firmware controls come first, then platform drivers,
+// then raw registers; a device whose files are missing or unreadable is passed over.
+std::optional<float> readBacklight(const std::filesystem::path& folder);
+
+} // namespace lumora

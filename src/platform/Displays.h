@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Screen.h"
+
+#include <QList>
+#include <QObject>
+#include <optional>
+
+namespace lumora {
+
+// The connected screens and their display modes.
+//
+// Every call answers for the moment it is made. screenParametersChanged() fires on the main
+// thread when a screen is added or removed or changes its geometry.
+class Displays : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // The screens in the platform's order.
+    virtual QList<Screen> screens() const = 0;
+    // Whether the display is the computer's own panel.
+    virtual bool isBuiltin(quint32 display) const = 0;
+    // The display carrying the primary screen.
+    virtual quint32 mainDisplay() const = 0;
+
+    virtual std::optional<DisplayMode> currentMode(quint32 display) const = 0;
+    // Empty when the display's modes cannot be listed.
+    virtual QList<DisplayMode> allModes(quint32 display) const = 0;
+    // Switches the display to `mode`; false when the platform refuses.
+    virtual bool setMode(quint32 display, const DisplayMode& mode) = 0;
+
+signals:
+    void screenParametersChanged();
+};
+
+} // namespace lumora

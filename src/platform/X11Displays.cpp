@@ -1,0 +1,198 @@
+#include "platform/X11Displays.h"
+
+#include "platform/Edid.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <memory>
+
+namespace lumora {
+
+namespace {
+
+template <typename T, auto Free> using XPtr = std::unique_ptr<T, decltype([](T* p) { Free(p); })>;
+using Resources = XPtr<XRRScreenResources, XRRFreeScreenResources>;
+using OutputInfo = XPtr<XRROutputInfo, XRRFreeOutputInfo>;
+using CrtcInfo = XPtr<XRRCrtcInfo, XRRFreeCrtcInfo>;
+
+Resources resources(Display* display) {
+    return Resources(XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display)));
+}
+
+std::optional<RROutput> outputNamed(Display* display, const QString& name) {
+    const Resources res = resources(display);
+    if (!res)
+        return std::nullopt;
+    for (int i = 0; i < res->noutput; ++i) {
+        const OutputInfo info(XRRGetOutputInfo(display, res.get(), res->outputs[i]));
+        if (info && info->connection == RR_Connected && info->crtc &&
+            QString::fromLatin1(info->name, info->nameLen) == name)
+            return res->outputs[i];
+    }
+    return std::nullopt;
+}
+
+QByteArray edidOf(Display* display, RROutput output) {
+    const Atom edidAtom = XInternAtom(display, "EDID", True);
+    if (edidAtom == None)
+        return {};
+    unsigned char* data = nullptr;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    if (XRRGetOutputProperty(display, output, edidAtom, 0, 256, False, False, AnyPropertyType,
+                             &type, &format, &count, &remaining, &data) != Success)
+        return {};
+    QByteArray edid(reinterpret_cast<const char*>(data), qsizetype(count));
+    XFree(data);
+    return edid;
+}
+
+DisplayMode modeFrom(const XRRModeInfo& info) {
+    double lines = info.vTotal;
+    if (info.modeFlags & RR_DoubleScan)
+        lines *= 2;
+    if (info.modeFlags & RR_Interlace)
+        lines /= 2;
+    const double rate = info.hTotal && lines ? double(info.dotClock) / (info.hTotal * lines) : 0;
+    return {.id = info.id, .width = int(info.width), .height = int(info.height), .refreshRate = rate};
+}
+
+std::optional<DisplayMode> modeWithId(const XRRScreenResources& res, RRMode id) {
+    for (int i = 0; i < res.nmode; ++i) {
+        if (res.modes[i].id == id)
+            return modeFrom(res.modes[i]);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+X11Displays::X11Displays(QObject* parent) : Displays(parent) {
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        m_display = x11->display();
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watch(screen);
+        emit screenParametersChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &Displays::screenParametersChanged);
+}
+
+void X11Displays::watch(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, &Displays::screenParametersChanged);
+    connect(screen, &QScreen::availableGeometryChanged, this, &Displays::screenParametersChanged);
+}
+
+QList<Screen> X11Displays::screens() const {
+    QList<Screen> screens;
+    for (const Entry& entry : entries())
+        screens.append(entry.screen);
+    return screens;
+}
+
+bool X11Displays::isBuiltin(quint32 display) const {
+    const std::optional<Entry> found = entryFor(display);
+    return found && isPanelConnector(found->connector);
+}
+
+quint32 X11Displays::mainDisplay() const {
+    QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? entry(primary).screen.number.value_or(0) : 0;
+}
+
+std::optional<DisplayMode> X11Displays::currentMode(quint32 display) const {
+    const std::optional<Entry> found = entryFor(display);
+    const Resources res = found && found->hasOutput ? resources(m_display) : Resources();
+    if (!res)
+        return std::nullopt;
+    const OutputInfo output(XRRGetOutputInfo(m_display, res.get(), display));
+    const CrtcInfo crtc(output && output->crtc ? XRRGetCrtcInfo(m_display, res.get(), output->crtc)
+                                               : nullptr);
+    return crtc ? modeWithId(*res, crtc->mode) : std::nullopt;
+}
+
+QList<DisplayMode> X11Displays::allModes(quint32 display) const {
+    const std::optional<Entry> found = entryFor(display);
+    const Resources res = found && found->hasOutput ? resources(m_display) : Resources();
+    const OutputInfo output(res ? XRRGetOutputInfo(m_display, res.get(), display) : nullptr);
+    QList<DisplayMode> modes;
+    for (int i = 0; output && i < output->nmode; ++i) {
+        if (const std::optional<DisplayMode> mode = modeWithId(*res, output->modes[i]))
+            modes.append(*mode);
+    }
+    return modes;
+}
+
+bool X11Displays::setMode(quint32 display, const DisplayMode& mode) {
+    const std::optional<Entry> found = entryFor(display);
+    const Resources res = found && found->hasOutput ? resources(m_display) : Resources();
+    const OutputInfo output(res ? XRRGetOutputInfo(m_display, res.get(), display) : nullptr);
+    const CrtcInfo crtc(output && output->crtc ? XRRGetCrtcInfo(m_display, res.get(), output->crtc)
+                                               : nullptr);
+    if (!crtc)
+        return false;
+    const Status status =
+        XRRSetCrtcConfig(m_display, res.get(), output->crtc, CurrentTime, crtc->x, crtc->y,
+                         RRMode(mode.id), crtc->rotation, crtc->outputs, crtc->noutput);
+    XSync(m_display, False);
+    return status == RRSetConfigSuccess;
+}
+
+quint32 X11Displays::numberForName(const QString& name) {
+    // FNV-1a: the same name gives the same number in every run.
+    quint32 hash = 2166136261u;
+    for (const char byte : name.toUtf8()) {
+        hash ^= quint8(byte);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+bool X11Displays::isPanelConnector(const QString& name) {
+    for (const char* prefix : {"eDP", "LVDS", "DSI"}) {
+        if (name.startsWith(QLatin1String(prefix), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+QList<X11Displays::Entry> X11Displays::entries() const {
+    QList<Entry> entries;
+    for (QScreen* screen : QGuiApplication::screens())
+        entries.append(entry(screen));
+    return entries;
+}
+
+X11Displays::Entry X11Displays::entry(QScreen* screen) const {
+    const QString connector = screen->name();
+    Entry entry{.screen = {.number = numberForName(connector),
+                           .name = connector,
+                           .geometry = screen->geometry(),
+                           .availableGeometry = screen->availableGeometry()},
+                .connector = connector};
+    if (const std::optional<RROutput> output = m_display ? outputNamed(m_display, connector)
+                                                         : std::nullopt) {
+        entry.hasOutput = true;
+        entry.screen.number = quint32(*output);
+        const QString product =
+            edid::descriptorText(edidOf(m_display, *output), edid::productNameTag).value_or(QString());
+        entry.screen.name = product.isEmpty() ? connector : product;
+    }
+    return entry;
+}
+
+std::optional<X11Displays::Entry> X11Displays::entryFor(quint32 display) const {
+    for (const Entry& entry : entries()) {
+        if (entry.screen.number == display)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+} // namespace lumora

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/Displays.h"
+
+class QScreen;
+typedef struct _XDisplay Display;
+
+namespace lumora {
+
+// Screens and modes on X11. A screen driven by a RandR output of its own gets the output's id as
+// its number, the monitor's EDID product name as its name and the output's modes. A screen
+// without one (the offscreen platform, or a monitor made with `xrandr --setmonitor`) gets a
+// number derived from its name, that name, and no modes. Built in means a panel connector: eDP,
+// LVDS or DSI.
+class X11Displays : public Displays {
+    Q_OBJECT
+
+public:
+    explicit X11Displays(QObject* parent = nullptr);
+
+    QList<Screen> screens() const override;
+    bool isBuiltin(quint32 display) const override;
+    quint32 mainDisplay() const override;
+    std::optional<DisplayMode> currentMode(quint32 display) const override;
+    QList<DisplayMode> allModes(quint32 display) const override;
+    bool setMode(quint32 display, const DisplayMode& mode) override;
+
+    static quint32 numberForName(const QString& name);
+    static bool isPanelConnector(const QString& name);
+
+private:
+    struct Entry {
+        Screen screen;
+        QString connector;
+        bool hasOutput = false;
+    };
+
+    QList<Entry> entries() const;
+    Entry entry(QScreen* screen) const;
+    std::optional<Entry> entryFor(quint32 display) const;
+    void watch(QScreen* screen);
+
+    Display* m_display = nullptr;
+};
+
+} // namespace lumora

@@ -1,0 +1,271 @@
+#include "control/BrightnessController.h"
+#include "control/WakeMode.h"
+#include "fakes/FakeDisplays.h"
+#include "support/FakeBrightness.h"
+#include "support/ScriptedTool.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <gtest/gtest.h>
+
+using namespace lumora;
+using lumora::test::FakeBrightness;
+using lumora::test::FakeDisplays;
+using lumora::test::ScriptedTool;
+
+namespace {
+
+const QString first = "1111111111111";
+const QString second = "2222222222222";
+const QRect builtinFrame(0, 0, 1920, 1080);
+const QRect wideFrame(1920, 0, 2560, 1440);
+const QRect monitorFrame(4480, 0, 1920, 1080);
+
+QStringList power(const QString& value, const QStringList& serials) {
+    QStringList runs;
+    for (const QString& serial : serials)
+        runs << QStringLiteral("setvcp --noverify --sn %1 0xD6 %2").arg(serial, value);
+    return runs;
+}
+const QStringList powerOff = power("0x04", {first, second});
+const QStringList powerOn = power("0x01", {first, second, first, second});
+
+QStringList setCommands(int level) {
+    return {QStringLiteral("display 2 set luminance %1").arg(level),
+            QStringLiteral("display 3 set luminance %1").arg(level)};
+}
+
+QList<QWidget*> coverWindows() {
+    QList<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == "blackout" && widget->isVisible())
+            windows << widget;
+    }
+    std::sort(windows.begin(), windows.end(),
+              [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+    return windows;
+}
+
+QList<QRect> coveredFrames() {
+    QList<QRect> frames;
+    for (QWidget* window : coverWindows())
+        frames << window->geometry();
+    return frames;
+}
+
+class SyncTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
+        panelctl.script({"**\texit=0"});
+        displays.builtin = {1};
+        displays.main = 1;
+        displays.setScreens({
+            {.number = 1, .name = "Built-in Retina Display", .geometry = builtinFrame,
+             .availableGeometry = builtinFrame},
+            {.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame},
+            {.number = 3, .name = "Mi Monitor", .geometry = monitorFrame,
+             .availableGeometry = monitorFrame},
+        });
+    }
+
+    BrightnessController& controller() {
+        if (!m_controller) {
+            ControllerConfig config = m1ddc.config();
+            config.displaySerialNumbers = serials;
+            config.bundleDirectory = panelctl.folder();
+            m_controller = std::make_unique<BrightnessController>(config, displays);
+        }
+        return *m_controller;
+    }
+
+    void syncAt(int percent) {
+        brightness.level(percent);
+        controller().syncToMainDisplay();
+    }
+
+    QStringList luminanceLog() const { return m1ddc.log().mid(4); }
+
+    ScriptedTool m1ddc{"m1ddc"};
+    ScriptedTool panelctl{"panelctl"};
+    FakeBrightness brightness;
+    FakeDisplays displays;
+    QStringList serials{first, second};
+
+private:
+    std::unique_ptr<BrightnessController> m_controller;
+};
+
+TEST_F(SyncTest, LevelZeroCoversAndSwitchesTheBacklightOff) {
+    syncAt(0);
+
+    EXPECT_EQ(luminanceLog(), QStringList()) << "no luminance is set at level 0";
+    EXPECT_EQ(controller().monitors()[0].brightness, 0);
+    EXPECT_EQ(controller().monitors()[1].brightness, 0);
+    EXPECT_EQ(coveredFrames(), QList<QRect>({wideFrame, monitorFrame}));
+    EXPECT_EQ(panelctl.log(), powerOff);
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：0%");
+    EXPECT_FALSE(controller().isWorking());
+    EXPECT_EQ(brightness.lastDisplayAsked(), "1");
+}
+
+TEST_F(SyncTest, FirstNonZeroLevelSwitchesOnThenSetsEachMonitor) {
+    syncAt(40);
+    EXPECT_EQ(panelctl.log(), powerOn);
+    EXPECT_EQ(displays.switches, QStringList()) << "the displays were not off: no wake";
+    EXPECT_EQ(luminanceLog(), setCommands(40));
+    EXPECT_EQ(controller().monitors()[0].brightness, 40);
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：40%");
+
+    syncAt(40);
+    EXPECT_EQ(panelctl.log(), powerOn) << "already on: no second power command";
+    EXPECT_EQ(luminanceLog(), setCommands(40) + setCommands(40));
+}
+
+TEST_F(SyncTest, ComingBackFromZeroWakesBetweenThePasses) {
+    displays.current[3] = {.id = 1, .width = 1920, .height = 1080, .refreshRate = 60};
+    displays.modes[3] = {{.id = 1, .width = 1920, .height = 1080, .refreshRate = 60},
+                         {.id = 2, .width = 1920, .height = 1080, .refreshRate = 50}};
+    qsizetype powerRunsAtWake = -1;
+    displays.onSetMode = [&] {
+        if (powerRunsAtWake < 0)
+            powerRunsAtWake = panelctl.log().size();
+    };
+
+    syncAt(0);
+    syncAt(0);
+    EXPECT_EQ(panelctl.log(), powerOff + powerOff) << "every level 0 switches off again";
+    syncAt(65);
+
+    EXPECT_EQ(panelctl.log(), powerOff + powerOff + powerOn);
+    EXPECT_EQ(displays.switches, QStringList({"3:2", "3:1"}));
+    EXPECT_EQ(powerRunsAtWake, 4 + 2) << "after the first pass, before the second";
+    EXPECT_EQ(coverWindows(), QList<QWidget*>());
+    EXPECT_EQ(luminanceLog(), setCommands(65));
+}
+
+TEST_F(SyncTest, MonitorAnswersAreStoredAndFailuresStopTheRest) {
+    m1ddc.script({"display 2 set luminance *\tout=38", "display 3 set luminance *\terr=显示器 3 忙\texit=1"});
+    syncAt(40);
+    EXPECT_EQ(controller().monitors()[0].brightness, 38);
+    EXPECT_EQ(controller().monitors()[1].brightness, std::nullopt);
+    EXPECT_EQ(controller().status(), "操作失败：显示器 3 忙");
+
+    m1ddc.script({"display 2 set luminance *\tout=\\n"});
+    syncAt(40);
+    EXPECT_EQ(controller().status(), "操作失败：显示器返回了无效亮度值：");
+    EXPECT_EQ(controller().monitors()[0].brightness, 38);
+}
+
+TEST_F(SyncTest, UnreadableBuiltinBrightnessSendsNothing) {
+    controller();
+    brightness.answer("fail");
+    controller().syncToMainDisplay();
+    EXPECT_EQ(controller().status(),
+              "操作失败：显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度");
+    EXPECT_EQ(panelctl.log(), QStringList());
+    EXPECT_EQ(luminanceLog(), QStringList());
+}
+
+TEST_F(SyncTest, PowerFailsOnlyWhenNoRunSucceeds) {
+    panelctl.script({"setvcp --noverify --sn 1111111111111 **\terr=找不到显示器\texit=1", "**"});
+    syncAt(30);
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%") << "one monitor answering is enough";
+
+    panelctl.script({"**\terr=第 $n 次失败\texit=1"});
+    syncAt(0);
+    EXPECT_EQ(controller().status(), "操作失败：第 6 次失败");
+    EXPECT_EQ(controller().monitors()[1].brightness, 0) << "a failed switch-off keeps level 0";
+    EXPECT_EQ(coverWindows().size(), 2);
+
+    syncAt(30);
+    EXPECT_EQ(controller().status(), "操作失败：第 10 次失败") << "the error of the fourth run";
+    EXPECT_EQ(coverWindows().size(), 0) << "cover windows go before the power command";
+    EXPECT_EQ(luminanceLog(), setCommands(30)) << "no luminance after a failed switch-on";
+}
+
+TEST_F(SyncTest, MissingPowerToolReportsTheStartError) {
+    QFile::remove(panelctl.path());
+    syncAt(30);
+    EXPECT_TRUE(controller().status().startsWith("操作失败：")) << controller().status().toStdString();
+    EXPECT_GT(controller().status().size(), QString("操作失败：").size());
+    EXPECT_EQ(luminanceLog(), QStringList());
+}
+
+TEST_F(SyncTest, WithoutSerialNumbersPowerRunsNothingButStillWakes) {
+    serials.clear();
+    displays.current[3] = {.id = 1, .width = 1920, .height = 1080, .refreshRate = 60};
+    displays.modes[3] = {{.id = 2, .width = 1920, .height = 1080, .refreshRate = 59.94}};
+    syncAt(0);
+    syncAt(20);
+    EXPECT_EQ(panelctl.log(), QStringList());
+    EXPECT_EQ(displays.switches, QStringList({"3:2", "3:1"}));
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：20%");
+}
+
+TEST_F(SyncTest, WakeActsOnListedNamesOnly) {
+    const DisplayMode sixty{.id = 1, .width = 1920, .height = 1080, .refreshRate = 60};
+    const DisplayMode fifty{.id = 2, .width = 1920, .height = 1080, .refreshRate = 50};
+    const QRect frame(0, 0, 1920, 1080);
+    displays.setScreens({
+        {.number = 7, .name = "Mi Monitor", .geometry = frame, .availableGeometry = frame},
+        {.number = 1, .name = "Built-in Retina Display", .geometry = frame, .availableGeometry = frame},
+        {.number = 2, .name = "Mi 27 NU", .geometry = frame, .availableGeometry = frame},
+        {.number = std::nullopt, .name = "Mi Monitor", .geometry = frame, .availableGeometry = frame},
+        {.number = 3, .name = "Mi Monitor", .geometry = frame, .availableGeometry = frame},
+    });
+    for (quint32 display : {1u, 2u, 3u, 7u}) {
+        displays.current[display] = sixty;
+        displays.modes[display] = {sixty, fifty};
+    }
+    displays.refusing = {7};
+
+    syncAt(0);
+    syncAt(50);
+    EXPECT_EQ(displays.switches, QStringList({"7:2", "3:2", "3:1"}))
+        << "a refused switch is not undone, and the next screen still gets its turn";
+}
+
+TEST(WakeModeTest, PicksTheFirstModeOfTheSameSizeAtAnotherRate) {
+    const DisplayMode current{.id = 1, .width = 1920, .height = 1080, .refreshRate = 60};
+    const DisplayMode smaller{.id = 2, .width = 1280, .height = 720, .refreshRate = 50};
+    const DisplayMode fifty{.id = 3, .width = 1920, .height = 1080, .refreshRate = 50};
+    const DisplayMode almostSixty{.id = 4, .width = 1920, .height = 1080, .refreshRate = 59.94};
+    const DisplayMode sameRate{.id = 5, .width = 1920, .height = 1080, .refreshRate = 60};
+
+    EXPECT_EQ(wakeMode(current, {current, smaller, fifty, almostSixty}), fifty);
+    EXPECT_EQ(wakeMode(current, {almostSixty, fifty}), almostSixty);
+    EXPECT_EQ(wakeMode(current, {current, sameRate, smaller}), std::nullopt);
+    EXPECT_EQ(wakeMode(current, {}), std::nullopt);
+}
+
+TEST_F(SyncTest, CoverWindowsFollowTheScreens) {
+    syncAt(0);
+    const QList<QWidget*> windows = coverWindows();
+    ASSERT_EQ(windows.size(), 2);
+    for (QWidget* window : windows) {
+        const Qt::WindowFlags flags = window->windowFlags();
+        EXPECT_TRUE(flags.testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                    Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus));
+    }
+
+    const QRect resized(1920, 0, 1920, 1080);
+    displays.setScreens({
+        {.number = 1, .name = "Built-in", .geometry = builtinFrame, .availableGeometry = builtinFrame},
+        {.number = 2, .name = "Mi 27 NU", .geometry = resized, .availableGeometry = resized},
+    });
+    EXPECT_EQ(coverWindows(), QList<QWidget*>({windows[0]})) << "kept and reused, the other gone";
+    EXPECT_EQ(coveredFrames(), QList<QRect>({resized}));
+
+    displays.setScreens({{.number = 1, .name = "Built-in", .geometry = builtinFrame,
+                          .availableGeometry = builtinFrame}});
+    EXPECT_EQ(coverWindows(), QList<QWidget*>()) << "the built-in display is never covered";
+
+    displays.setScreens({{.number = 2, .name = "Mi 27 NU", .geometry = wideFrame,
+                          .availableGeometry = wideFrame}});
+    EXPECT_EQ(coveredFrames(), QList<QRect>({wideFrame}));
+    syncAt(10);
+    EXPECT_EQ(coverWindows(), QList<QWidget*>());
+}
+
+} // namespace
