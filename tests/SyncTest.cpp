@@ -61,10 +61,17 @@ protected:
         displays.builtin = {1};
         displays.main = 1;
         displays.setScreens({
-            {.number = 1, .name = "Built-in Retina Display", .geometry = builtinFrame,
+            {.number = 1,
+             .name = "Built-in Retina Display",
+             .geometry = builtinFrame,
              .availableGeometry = builtinFrame},
-            {.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame},
-            {.number = 3, .name = "Mi Monitor", .geometry = monitorFrame,
+            {.number = 2,
+             .name = "Mi 27 NU",
+             .geometry = wideFrame,
+             .availableGeometry = wideFrame},
+            {.number = 3,
+             .name = "Mi Monitor",
+             .geometry = monitorFrame,
              .availableGeometry = monitorFrame},
         });
     }
@@ -145,7 +152,8 @@ TEST_F(SyncTest, ComingBackFromZeroWakesBetweenThePasses) {
 }
 
 TEST_F(SyncTest, MonitorAnswersAreStoredAndFailuresStopTheRest) {
-    m1ddc.script({"display 2 set luminance *\tout=38", "display 3 set luminance *\terr=显示器 3 忙\texit=1"});
+    m1ddc.script({"display 2 set luminance *\tout=38",
+                  "display 3 set luminance *\terr=显示器 3 忙\texit=1"});
     syncAt(40);
     EXPECT_EQ(controller().monitors()[0].brightness, 38);
     EXPECT_EQ(controller().monitors()[1].brightness, std::nullopt);
@@ -170,7 +178,8 @@ TEST_F(SyncTest, UnreadableBuiltinBrightnessSendsNothing) {
 TEST_F(SyncTest, PowerFailsOnlyWhenNoRunSucceeds) {
     panelctl.script({"setvcp --noverify --sn 1111111111111 **\terr=找不到显示器\texit=1", "**"});
     syncAt(30);
-    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%") << "one monitor answering is enough";
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%")
+        << "one monitor answering is enough";
 
     panelctl.script({"**\terr=第 $n 次失败\texit=1"});
     syncAt(0);
@@ -187,7 +196,8 @@ TEST_F(SyncTest, PowerFailsOnlyWhenNoRunSucceeds) {
 TEST_F(SyncTest, MissingPowerToolReportsTheStartError) {
     QFile::remove(panelctl.path());
     syncAt(30);
-    EXPECT_TRUE(controller().status().startsWith("操作失败：")) << controller().status().toStdString();
+    EXPECT_TRUE(controller().status().startsWith("操作失败："))
+        << controller().status().toStdString();
     EXPECT_GT(controller().status().size(), QString("操作失败：").size());
     EXPECT_EQ(luminanceLog(), QStringList());
 }
@@ -209,9 +219,15 @@ TEST_F(SyncTest, WakeActsOnListedNamesOnly) {
     const QRect frame(0, 0, 1920, 1080);
     displays.setScreens({
         {.number = 7, .name = "Mi Monitor", .geometry = frame, .availableGeometry = frame},
-        {.number = 1, .name = "Built-in Retina Display", .geometry = frame, .availableGeometry = frame},
+        {.number = 1,
+         .name = "Built-in Retina Display",
+         .geometry = frame,
+         .availableGeometry = frame},
         {.number = 2, .name = "Mi 27 NU", .geometry = frame, .availableGeometry = frame},
-        {.number = std::nullopt, .name = "Mi Monitor", .geometry = frame, .availableGeometry = frame},
+        {.number = std::nullopt,
+         .name = "Mi Monitor",
+         .geometry = frame,
+         .availableGeometry = frame},
         {.number = 3, .name = "Mi Monitor", .geometry = frame, .availableGeometry = frame},
     });
     for (quint32 display : {1u, 2u, 3u, 7u}) {
@@ -251,18 +267,23 @@ TEST_F(SyncTest, CoverWindowsFollowTheScreens) {
 
     const QRect resized(1920, 0, 1920, 1080);
     displays.setScreens({
-        {.number = 1, .name = "Built-in", .geometry = builtinFrame, .availableGeometry = builtinFrame},
+        {.number = 1,
+         .name = "Built-in",
+         .geometry = builtinFrame,
+         .availableGeometry = builtinFrame},
         {.number = 2, .name = "Mi 27 NU", .geometry = resized, .availableGeometry = resized},
     });
     EXPECT_EQ(coverWindows(), QList<QWidget*>({windows[0]})) << "kept and reused, the other gone";
     EXPECT_EQ(coveredFrames(), QList<QRect>({resized}));
 
-    displays.setScreens({{.number = 1, .name = "Built-in", .geometry = builtinFrame,
+    displays.setScreens({{.number = 1,
+                          .name = "Built-in",
+                          .geometry = builtinFrame,
                           .availableGeometry = builtinFrame}});
     EXPECT_EQ(coverWindows(), QList<QWidget*>()) << "the built-in display is never covered";
 
-    displays.setScreens({{.number = 2, .name = "Mi 27 NU", .geometry = wideFrame,
-                          .availableGeometry = wideFrame}});
+    displays.setScreens(
+        {{.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame}});
     EXPECT_EQ(coveredFrames(), QList<QRect>({wideFrame}));
     syncAt(10);
     EXPECT_EQ(coverWindows(), QList<QWidget*>());

@@ -137,9 +137,9 @@ Result<void> BrightnessController::applyMainBrightness(qint64 level) {
 }
 
 Result<void> BrightnessController::setLuminance(qsizetype index, qint64 level) {
-    const Result<QString> answer =
-        runTool(m_executable, {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
-                               QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
+    const Result<QString> answer = runTool(
+        m_executable, {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
+                       QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
     if (!answer.ok())
         return answer.failure();
     const std::optional<qint64> value = parseLuminance(answer.value());
@@ -157,9 +157,9 @@ Result<void> BrightnessController::setExternalDisplayPower(bool on) {
     // A monitor that misses the command must not keep the other from getting it.
     const auto pass = [&] {
         for (const QString& serial : m_displaySerialNumbers) {
-            const Result<QString> run =
-                runTool(panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
-                                         QStringLiteral("--sn"), serial, QStringLiteral("0xD6"), value});
+            const Result<QString> run = runTool(
+                panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
+                                 QStringLiteral("--sn"), serial, QStringLiteral("0xD6"), value});
             if (run.ok())
                 anySucceeded = true;
             else
@@ -202,7 +202,8 @@ void BrightnessController::updateBlackoutWindows() {
                 wanted[*screen.number] = screen.geometry;
         }
     }
-    std::erase_if(m_blackoutWindows, [&](const auto& entry) { return !wanted.contains(entry.first); });
+    std::erase_if(m_blackoutWindows,
+                  [&](const auto& entry) { return !wanted.contains(entry.first); });
     for (const auto& [display, geometry] : wanted) {
         std::unique_ptr<BlackoutWindow>& window = m_blackoutWindows[display];
         if (!window)

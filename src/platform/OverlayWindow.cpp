@@ -23,8 +23,8 @@ void makeSticky(xcb_connection_t* connection, xcb_window_t window) {
     const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_STICKY"),
                                  atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
                                  atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, window,
-                        atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 3, states);
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, atom(connection, "_NET_WM_STATE"),
+                        XCB_ATOM_ATOM, 32, 3, states);
     const uint32_t allDesktops = 0xFFFFFFFF;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
                         atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,

@@ -59,7 +59,8 @@ DisplayMode modeFrom(const XRRModeInfo& info) {
     if (info.modeFlags & RR_Interlace)
         lines /= 2;
     const double rate = info.hTotal && lines ? double(info.dotClock) / (info.hTotal * lines) : 0;
-    return {.id = info.id, .width = int(info.width), .height = int(info.height), .refreshRate = rate};
+    return {
+        .id = info.id, .width = int(info.width), .height = int(info.height), .refreshRate = rate};
 }
 
 std::optional<DisplayMode> modeWithId(const XRRScreenResources& res, RRMode id) {
@@ -176,12 +177,13 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
                            .geometry = screen->geometry(),
                            .availableGeometry = screen->availableGeometry()},
                 .connector = connector};
-    if (const std::optional<RROutput> output = m_display ? outputNamed(m_display, connector)
-                                                         : std::nullopt) {
+    if (const std::optional<RROutput> output =
+            m_display ? outputNamed(m_display, connector) : std::nullopt) {
         entry.hasOutput = true;
         entry.screen.number = quint32(*output);
         const QString product =
-            edid::descriptorText(edidOf(m_display, *output), edid::productNameTag).value_or(QString());
+            edid::descriptorText(edidOf(m_display, *output), edid::productNameTag)
+                .value_or(QString());
         entry.screen.name = product.isEmpty() ? connector : product;
     }
     return entry;

@@ -9,7 +9,9 @@ FakeBrightness::FakeBrightness() {
     answer(QStringLiteral("fail"));
 }
 
-FakeBrightness::~FakeBrightness() { qunsetenv("LUMORA_FAKE_BRIGHTNESS_FILE"); }
+FakeBrightness::~FakeBrightness() {
+    qunsetenv("LUMORA_FAKE_BRIGHTNESS_FILE");
+}
 
 void FakeBrightness::answer(const QString& raw) const {
     QFile out(file());

@@ -1,0 +1,131 @@
+#include "platform/X11Displays.h"
+#include "control/WakeMode.h"
+#include "platform/Edid.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+// Xlib's macros (None, Status, Bool) clash with names above: it comes last.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+using namespace lumora;
+
+// Runs under tests/x11/with-xvfb: a real X server with one RandR output, "screen".
+namespace {
+
+QByteArray edidNamed(const QByteArray& product) {
+    QByteArray edid(128, '\0');
+    edid.replace(0, 8, QByteArray::fromHex("00ffffffffffff00"));
+    // Descriptor 1 is a detailed timing; descriptor 2 carries the product name.
+    edid[54] = 0x01;
+    QByteArray descriptor(18, '\0');
+    descriptor[3] = char(edid::productNameTag);
+    descriptor.replace(5, 13, (product + '\n').leftJustified(13, ' '));
+    edid.replace(72, 18, descriptor);
+    return edid;
+}
+
+void setEdid(Display* display, RROutput output, const QByteArray& edid) {
+    const Atom atom = XInternAtom(display, "EDID", False);
+    XRRChangeOutputProperty(display, output, atom, XA_INTEGER, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(edid.constData()),
+                            int(edid.size()));
+    XSync(display, False);
+}
+
+Display* xDisplay() {
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+}
+
+class X11DisplaysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            GTEST_SKIP() << "needs the X server of tests/x11/with-xvfb";
+    }
+
+    lumora::Screen only() const {
+        const QList<lumora::Screen> screens = displays.screens();
+        EXPECT_EQ(screens.size(), 1);
+        return screens.value(0);
+    }
+
+    X11Displays displays;
+};
+
+TEST_F(X11DisplaysTest, ScreenWithAnOutputIsNamedFromItsEdid) {
+    const lumora::Screen screen = only();
+    ASSERT_TRUE(screen.number.has_value());
+    EXPECT_NE(*screen.number, X11Displays::numberForName("screen")) << "the RandR output id";
+    EXPECT_EQ(screen.geometry, QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(displays.mainDisplay(), *screen.number);
+    EXPECT_FALSE(displays.isBuiltin(*screen.number));
+
+    EXPECT_EQ(screen.name, "screen") << "no EDID yet: the connector's name";
+    setEdid(xDisplay(), *screen.number, edidNamed("Mi Monitor"));
+    EXPECT_EQ(only().name, "Mi Monitor");
+}
+
+TEST_F(X11DisplaysTest, SwitchesRefreshRatesForReal) {
+    const quint32 number = *only().number;
+    const std::optional<DisplayMode> current = displays.currentMode(number);
+    ASSERT_TRUE(current.has_value());
+    EXPECT_EQ(current->width, 1920);
+    EXPECT_NEAR(current->refreshRate, 60, 0.1);
+
+    const QList<DisplayMode> modes = displays.allModes(number);
+    const auto fifty = std::find_if(modes.cbegin(), modes.cend(), [](const DisplayMode& mode) {
+        return qAbs(mode.refreshRate - 50) < 0.1;
+    });
+    ASSERT_NE(fifty, modes.cend());
+    EXPECT_EQ(wakeMode(*current, modes)->refreshRate, 0) << "Xvfb's own mode comes first";
+
+    ASSERT_TRUE(displays.setMode(number, *fifty));
+    EXPECT_EQ(displays.currentMode(number), *fifty);
+    ASSERT_TRUE(displays.setMode(number, *current));
+    EXPECT_EQ(displays.currentMode(number), current);
+}
+
+TEST_F(X11DisplaysTest, MonitorsWithoutAnOutputFallBackToTheirName) {
+    QSignalSpy changed(&displays, &Displays::screenParametersChanged);
+    QProcess::execute("xrandr", {"--setmonitor", "HDMI-1", "960/527x1080/296+960+0", "none"});
+    ASSERT_TRUE(changed.wait(5000));
+
+    QList<lumora::Screen> screens;
+    for (const lumora::Screen& screen : displays.screens()) {
+        if (screen.name == "HDMI-1")
+            screens << screen;
+    }
+    ASSERT_EQ(screens.size(), 1);
+    EXPECT_EQ(screens[0].number, X11Displays::numberForName("HDMI-1"));
+    EXPECT_EQ(screens[0].geometry, QRect(960, 0, 960, 1080));
+    EXPECT_FALSE(displays.isBuiltin(*screens[0].number));
+    EXPECT_EQ(displays.currentMode(*screens[0].number), std::nullopt);
+    EXPECT_EQ(displays.allModes(*screens[0].number), QList<DisplayMode>());
+}
+
+TEST(X11NamesTest, PanelConnectorsAreBuiltIn) {
+    for (const char* name : {"eDP-1", "eDP1", "LVDS-1", "DSI-1", "edp-2"})
+        EXPECT_TRUE(X11Displays::isPanelConnector(name)) << name;
+    for (const char* name : {"HDMI-1", "DP-1", "DisplayPort-0", "screen", "VGA-1", ""})
+        EXPECT_FALSE(X11Displays::isPanelConnector(name)) << name;
+    EXPECT_EQ(X11Displays::numberForName("HDMI-1"), X11Displays::numberForName("HDMI-1"));
+    EXPECT_NE(X11Displays::numberForName("HDMI-1"), X11Displays::numberForName("HDMI-2"));
+}
+
+TEST(EdidTest, ReadsDescriptorTexts) {
+    QByteArray edid = edidNamed("Mi Monitor");
+    EXPECT_EQ(edid::descriptorText(edid, edid::productNameTag), "Mi Monitor");
+    EXPECT_EQ(edid::descriptorText(edid, edid::serialTextTag), std::nullopt);
+    EXPECT_EQ(edid::descriptorText(edidNamed("ABCDEFGHIJKLM"), edid::productNameTag),
+              "ABCDEFGHIJKLM")
+        << "13 characters leave no room for the line feed";
+    EXPECT_EQ(edid::descriptorText(edid.left(100), edid::productNameTag), std::nullopt);
+    edid[0] = 1;
+    EXPECT_EQ(edid::descriptorText(edid, edid::productNameTag), std::nullopt) << "bad header";
+}
+
+} // namespace
