@@ -1,5 +1,6 @@
 #include "control/BrightnessController.h"
 #include "fakes/FakeDisplays.h"
+#include "fakes/FakeLoginItem.h"
 #include "support/ScriptedTool.h"
 
 #include <QTimer>
@@ -22,11 +23,12 @@ class BrightnessControllerTest : public ::testing::Test {
 protected:
     std::unique_ptr<BrightnessController> makeController(const QStringList& rules) {
         tool.script(rules);
-        return std::make_unique<BrightnessController>(tool.config(), displays);
+        return std::make_unique<BrightnessController>(tool.config(), displays, loginItem);
     }
 
     ScriptedTool tool;
     lumora::test::FakeDisplays displays;
+    lumora::test::FakeLoginItem loginItem;
 };
 
 TEST(ControlErrorTest, DescribesItself) {
@@ -147,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BrightnessControllerTest, MissingToolStillConstructs) {
     ControllerConfig config = tool.config();
     config.executable = "/nonexistent/m1ddc";
-    const BrightnessController controller(config, displays);
+    const BrightnessController controller(config, displays, loginItem);
 
     EXPECT_TRUE(controller.status().startsWith("操作失败："));
     EXPECT_GT(controller.status().size(), QString("操作失败：").size());

@@ -1,6 +1,7 @@
-#include "app/LumoraApp.h"
+#include "ui/ContentView.h"
 #include "control/BrightnessController.h"
 #include "fakes/FakeDisplays.h"
+#include "fakes/FakeLoginItem.h"
 #include "support/ScriptedTool.h"
 #include "ui/MonitorRow.h"
 
@@ -18,15 +19,15 @@ using lumora::test::ScriptedTool;
 
 namespace {
 
+// The content view on a controller of its own, shown as a window of its own.
 class ContentViewTest : public ::testing::Test {
 protected:
-    // Opens a window of an application whose luminance tool answers by `rules`.
     QWidget* open(const QStringList& rules) {
         tool.script(rules);
-        QWidget* window = app.openWindow();
-        windows.emplace_back(window);
-        window->show();
-        return window;
+        controller = std::make_unique<BrightnessController>(tool.config(), displays, loginItem);
+        view = std::make_unique<ContentView>(*controller);
+        view->show();
+        return view.get();
     }
 
     static QString text(QWidget* parent, const char* objectName) {
@@ -46,16 +47,20 @@ protected:
         return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
     }
 
+    static QPushButton* command(QWidget* window, const char* objectName) {
+        return window->findChild<QPushButton*>(objectName);
+    }
+
     ScriptedTool tool;
     lumora::test::FakeDisplays displays;
-    LumoraApp app{tool.config(), displays};
-    std::vector<std::unique_ptr<QWidget>> windows;
+    lumora::test::FakeLoginItem loginItem;
+    std::unique_ptr<BrightnessController> controller;
+    std::unique_ptr<ContentView> view;
 };
 
 TEST_F(ContentViewTest, ShowsHeaderRowsAndStatus) {
     QWidget* window = open(ScriptedTool::monitorsAt(50, 100));
 
-    EXPECT_EQ(window->windowTitle(), "Lumora");
     EXPECT_EQ(text(window, "title"), "Lumora 测试");
     EXPECT_EQ(text(window, "description"), "控制当前连接的两台小米显示器");
     EXPECT_EQ(text(window, "status"), "已连接两台小米显示器");
@@ -117,34 +122,29 @@ TEST_F(ContentViewTest, EveryButtonIsDisabledWhileWorking) {
     QTRY_VERIFY(button(window, 2, "stepUp")->isEnabled());
 }
 
-TEST_F(ContentViewTest, WindowsShareTheOneController) {
-    QWidget* first = open(ScriptedTool::monitorsAt(40, 100));
-    QWidget* second = open(ScriptedTool::monitorsAt(70, 100));
-
-    EXPECT_EQ(tool.log().size(), 4) << "one controller, one first refresh";
-    EXPECT_EQ(text(row(second, 2), "brightness"), "亮度 40 / 100");
-
-    app.controller().refresh();
-    QTRY_COMPARE(text(row(first, 2), "brightness"), QString("亮度 70 / 100"));
-    QTRY_COMPARE(text(row(second, 3), "brightness"), QString("亮度 70 / 100"));
-}
-
-TEST_F(ContentViewTest, WindowCannotShrinkBelowItsMinimum) {
+TEST_F(ContentViewTest, CommandLabelsFollowTheModes) {
     QWidget* window = open(ScriptedTool::monitorsAt(50, 100));
-    window->resize(100, 100);
-    EXPECT_GE(window->width(), 460);
-    EXPECT_GE(window->height(), 330);
+    EXPECT_EQ(command(window, "sync")->text(), "同步到 MacBook 主屏");
+    EXPECT_EQ(command(window, "autoSync")->text(), "开启 F1/F2 自动同步");
+    EXPECT_EQ(command(window, "blackoutTest")->text(), "测试关闭外接屏背光");
+    EXPECT_EQ(command(window, "refresh")->text(), "");
+    EXPECT_EQ(command(window, "refresh")->toolTip(), "刷新亮度");
+    EXPECT_FALSE(command(window, "refresh")->icon().isNull());
+
+    // No built-in brightness can be read here, so following stays on without doing anything.
+    QTest::mouseClick(command(window, "autoSync"), Qt::LeftButton);
+    QTRY_COMPARE(command(window, "autoSync")->text(), QString("暂停自动同步"));
+    QTest::mouseClick(command(window, "autoSync"), Qt::LeftButton);
+    QTRY_COMPARE(command(window, "autoSync")->text(), QString("开启 F1/F2 自动同步"));
+    EXPECT_EQ(text(window, "status"), "自动同步已暂停");
 }
 
-TEST_F(ContentViewTest, StartsAndReportsWithoutTheTool) {
-    ControllerConfig config = tool.config();
-    config.executable = "/nonexistent/m1ddc";
-    LumoraApp missing(config, displays);
-    std::unique_ptr<QWidget> window(missing.openWindow());
-    window->show();
-
-    EXPECT_TRUE(text(window.get(), "status").startsWith("操作失败："));
-    EXPECT_EQ(text(row(window.get(), 2), "brightness"), "读取中…");
+TEST_F(ContentViewTest, RefreshButtonReadsTheMonitorsAgain) {
+    QWidget* window = open(ScriptedTool::monitorsAt(50, 100));
+    tool.script(ScriptedTool::monitorsAt(60, 100));
+    QTest::mouseClick(command(window, "refresh"), Qt::LeftButton);
+    QTRY_COMPARE(text(row(window, 3), "brightness"), QString("亮度 60 / 100"));
+    EXPECT_EQ(tool.log().size(), 8);
 }
 
 TEST(MonitorRowTest, BrightnessText) {

@@ -1,106 +1,23 @@
-#include "control/BrightnessController.h"
 #include "control/WakeMode.h"
-#include "fakes/FakeDisplays.h"
-#include "support/FakeBrightness.h"
-#include "support/ScriptedTool.h"
+#include "support/ControllerRig.h"
 
-#include <QApplication>
-#include <QPointer>
-#include <gtest/gtest.h>
+#include <QFile>
+#include <QWidget>
 
 using namespace lumora;
-using lumora::test::FakeBrightness;
-using lumora::test::FakeDisplays;
-using lumora::test::ScriptedTool;
+using namespace lumora::test;
 
 namespace {
 
-const QString first = "1111111111111";
-const QString second = "2222222222222";
-const QRect builtinFrame(0, 0, 1920, 1080);
-const QRect wideFrame(1920, 0, 2560, 1440);
-const QRect monitorFrame(4480, 0, 1920, 1080);
-
-QStringList power(const QString& value, const QStringList& serials) {
-    QStringList runs;
-    for (const QString& serial : serials)
-        runs << QStringLiteral("setvcp --noverify --sn %1 0xD6 %2").arg(serial, value);
-    return runs;
-}
-const QStringList powerOff = power("0x04", {first, second});
-const QStringList powerOn = power("0x01", {first, second, first, second});
-
-QStringList setCommands(int level) {
-    return {QStringLiteral("display 2 set luminance %1").arg(level),
-            QStringLiteral("display 3 set luminance %1").arg(level)};
-}
-
-QList<QWidget*> coverWindows() {
-    QList<QWidget*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == "blackout" && widget->isVisible())
-            windows << widget;
-    }
-    std::sort(windows.begin(), windows.end(),
-              [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
-    return windows;
-}
-
-QList<QRect> coveredFrames() {
-    QList<QRect> frames;
-    for (QWidget* window : coverWindows())
-        frames << window->geometry();
-    return frames;
-}
-
-class SyncTest : public ::testing::Test {
+class SyncTest : public ControllerRig {
 protected:
-    void SetUp() override {
-        m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
-        panelctl.script({"**\texit=0"});
-        displays.builtin = {1};
-        displays.main = 1;
-        displays.setScreens({
-            {.number = 1,
-             .name = "Built-in Retina Display",
-             .geometry = builtinFrame,
-             .availableGeometry = builtinFrame},
-            {.number = 2,
-             .name = "Mi 27 NU",
-             .geometry = wideFrame,
-             .availableGeometry = wideFrame},
-            {.number = 3,
-             .name = "Mi Monitor",
-             .geometry = monitorFrame,
-             .availableGeometry = monitorFrame},
-        });
-    }
-
-    BrightnessController& controller() {
-        if (!m_controller) {
-            ControllerConfig config = m1ddc.config();
-            config.displaySerialNumbers = serials;
-            config.bundleDirectory = panelctl.folder();
-            m_controller = std::make_unique<BrightnessController>(config, displays);
-        }
-        return *m_controller;
-    }
-
     void syncAt(int percent) {
-        brightness.level(percent);
+        setLevel(percent);
         controller().syncToMainDisplay();
     }
 
-    QStringList luminanceLog() const { return m1ddc.log().mid(4); }
-
-    ScriptedTool m1ddc{"m1ddc"};
-    ScriptedTool panelctl{"panelctl"};
-    FakeBrightness brightness;
-    FakeDisplays displays;
-    QStringList serials{first, second};
-
-private:
-    std::unique_ptr<BrightnessController> m_controller;
+    static QList<QWidget*> coverWindows() { return visibleWindows("blackout"); }
+    static QList<QRect> coveredFrames() { return frames(coverWindows()); }
 };
 
 TEST_F(SyncTest, LevelZeroCoversAndSwitchesTheBacklightOff) {
@@ -110,7 +27,7 @@ TEST_F(SyncTest, LevelZeroCoversAndSwitchesTheBacklightOff) {
     EXPECT_EQ(controller().monitors()[0].brightness, 0);
     EXPECT_EQ(controller().monitors()[1].brightness, 0);
     EXPECT_EQ(coveredFrames(), QList<QRect>({wideFrame, monitorFrame}));
-    EXPECT_EQ(panelctl.log(), powerOff);
+    EXPECT_EQ(panelctl.log(), powerOff());
     EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：0%");
     EXPECT_FALSE(controller().isWorking());
     EXPECT_EQ(brightness.lastDisplayAsked(), "1");
@@ -118,14 +35,14 @@ TEST_F(SyncTest, LevelZeroCoversAndSwitchesTheBacklightOff) {
 
 TEST_F(SyncTest, FirstNonZeroLevelSwitchesOnThenSetsEachMonitor) {
     syncAt(40);
-    EXPECT_EQ(panelctl.log(), powerOn);
+    EXPECT_EQ(panelctl.log(), powerOn());
     EXPECT_EQ(displays.switches, QStringList()) << "the displays were not off: no wake";
     EXPECT_EQ(luminanceLog(), setCommands(40));
     EXPECT_EQ(controller().monitors()[0].brightness, 40);
     EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：40%");
 
     syncAt(40);
-    EXPECT_EQ(panelctl.log(), powerOn) << "already on: no second power command";
+    EXPECT_EQ(panelctl.log(), powerOn()) << "already on: no second power command";
     EXPECT_EQ(luminanceLog(), setCommands(40) + setCommands(40));
 }
 
@@ -141,10 +58,10 @@ TEST_F(SyncTest, ComingBackFromZeroWakesBetweenThePasses) {
 
     syncAt(0);
     syncAt(0);
-    EXPECT_EQ(panelctl.log(), powerOff + powerOff) << "every level 0 switches off again";
+    EXPECT_EQ(panelctl.log(), powerOff() + powerOff()) << "every level 0 switches off again";
     syncAt(65);
 
-    EXPECT_EQ(panelctl.log(), powerOff + powerOff + powerOn);
+    EXPECT_EQ(panelctl.log(), powerOff() + powerOff() + powerOn());
     EXPECT_EQ(displays.switches, QStringList({"3:2", "3:1"}));
     EXPECT_EQ(powerRunsAtWake, 4 + 2) << "after the first pass, before the second";
     EXPECT_EQ(coverWindows(), QList<QWidget*>());

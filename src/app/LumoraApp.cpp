@@ -1,5 +1,6 @@
 #include "app/LumoraApp.h"
 
+#include "app/StartupTask.h"
 #include "control/BrightnessController.h"
 #include "ui/ContentView.h"
 
@@ -7,14 +8,14 @@
 
 namespace lumora {
 
-LumoraApp::LumoraApp(ControllerConfig config, Displays& displays)
-    : m_config(std::move(config)), m_displays(displays) {}
+LumoraApp::LumoraApp(ControllerConfig config, Displays& displays, LoginItem& loginItem)
+    : m_config(std::move(config)), m_displays(displays), m_loginItem(loginItem) {}
 
 LumoraApp::~LumoraApp() = default;
 
 BrightnessController& LumoraApp::controller() {
     if (!m_controller)
-        m_controller = std::make_unique<BrightnessController>(m_config, m_displays);
+        m_controller = std::make_unique<BrightnessController>(m_config, m_displays, m_loginItem);
     return *m_controller;
 }
 
@@ -27,7 +28,9 @@ QWidget* LumoraApp::openWindow() {
     // The content keeps its natural height, centred in a taller window, and the full width.
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new ContentView(controller(), window), 0, Qt::AlignVCenter);
+    auto* content = new ContentView(controller(), window);
+    new StartupTask(controller(), content);
+    layout->addWidget(content, 0, Qt::AlignVCenter);
     return window;
 }
 

@@ -28,13 +28,14 @@ QList<Monitor> monitorTable() {
 } // namespace
 
 BrightnessController::BrightnessController(ControllerConfig config, Displays& displays,
-                                           QObject* parent)
+                                           LoginItem& loginItem, QObject* parent)
     : QObject(parent), m_monitors(monitorTable()), m_status(QStringLiteral("正在读取显示器亮度…")),
       m_executable(std::move(config.executable)),
       m_displaySerialNumbers(std::move(config.displaySerialNumbers)),
       m_signalWakeDisplayNames(std::move(config.signalWakeDisplayNames)),
       m_toolRunner(config.toolTimeLimit), m_bundleDirectory(std::move(config.bundleDirectory)),
-      m_brightnessLibrary(std::move(config.brightnessLibrary)), m_displays(displays) {
+      m_brightnessLibrary(std::move(config.brightnessLibrary)), m_displays(displays),
+      m_loginItem(loginItem), m_hud(displays) {
     refresh();
     registerScreenObserver();
 }
@@ -49,6 +50,44 @@ void BrightnessController::change(const Monitor& monitor, qint64 step) {
 
 void BrightnessController::syncToMainDisplay() {
     guarded([this] { return syncMonitors(); });
+}
+
+void BrightnessController::toggleAutoSync() {
+    if (m_isTestingBlackout) {
+        setTestingBlackout(false);
+        m_isBlackoutActive = false;
+        updateBlackoutWindows();
+    }
+    setAutoSyncing(!m_isAutoSyncing);
+    if (m_isAutoSyncing) {
+        setStatus(QStringLiteral("自动同步已开启：按 F1/F2 后会同步外接屏"));
+        syncToMainDisplay();
+        startSyncTimer();
+        return;
+    }
+    m_syncTimer.reset();
+    // Following stops here, so a backlight it switched off must not stay off; a failure has
+    // nowhere useful to go.
+    if (m_displaysPoweredOff)
+        (void)setExternalDisplayPower(true);
+    m_isBlackoutActive = false;
+    updateBlackoutWindows();
+    setStatus(QStringLiteral("自动同步已暂停"));
+}
+
+void BrightnessController::toggleBlackoutTest() {
+    if (m_isAutoSyncing)
+        toggleAutoSync();
+    guarded([this] { return m_isTestingBlackout ? endBlackoutTest() : startBlackoutTest(); });
+}
+
+void BrightnessController::runStartupTask() {
+    if (m_didStartAutomatically)
+        return;
+    m_didStartAutomatically = true;
+    enableLaunchAtLogin();
+    if (!m_isAutoSyncing)
+        toggleAutoSync();
 }
 
 void BrightnessController::guarded(const Work& work) {
@@ -106,6 +145,82 @@ Result<void> BrightnessController::syncMonitors() {
         return applied;
     setStatus(QStringLiteral("已同步到 MacBook 主屏：%1%").arg(level.value()));
     return {};
+}
+
+Result<void> BrightnessController::startBlackoutTest() {
+    m_isBlackoutActive = true;
+    updateBlackoutWindows();
+    if (Result<void> off = setExternalDisplayPower(false); !off.ok())
+        return off;
+    setTestingBlackout(true);
+    setStatus(QStringLiteral("正在测试：两个外接屏背光已关闭"));
+    return {};
+}
+
+Result<void> BrightnessController::endBlackoutTest() {
+    if (Result<void> on = setExternalDisplayPower(true); !on.ok())
+        return on;
+    m_isBlackoutActive = false;
+    updateBlackoutWindows();
+    setTestingBlackout(false);
+    setStatus(QStringLiteral("背光关闭测试已结束"));
+    return {};
+}
+
+void BrightnessController::startSyncTimer() {
+    using namespace std::chrono_literals;
+    auto timer = std::make_unique<QTimer>(this);
+    timer->setObjectName(QStringLiteral("syncTimer"));
+    // The tick only queues the work, so it runs when the main thread is free for queued work.
+    connect(timer.get(), &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(this, &BrightnessController::syncIfNeeded, Qt::QueuedConnection);
+    });
+    timer->start(200ms);
+    m_syncTimer = std::move(timer);
+}
+
+void BrightnessController::syncIfNeeded() {
+    if (!m_isAutoSyncing || m_isWorking)
+        return;
+    const Result<qint64> level = mainDisplayBrightness();
+    if (!level.ok()) {
+        setStatus(QStringLiteral("自动同步失败：") + describe(level.failure()));
+        return;
+    }
+    if (m_lastMainBrightness == level.value())
+        return;
+
+    decideOverlay(level.value());
+    setWorking(true);
+    if (const Result<void> applied = applyMainBrightness(level.value()); applied.ok()) {
+        setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level.value()));
+        setWorking(false);
+    } else {
+        setWorking(false);
+        setStatus(QStringLiteral("自动同步失败：") + describe(applied.failure()));
+    }
+}
+
+void BrightnessController::decideOverlay(qint64 level) {
+    // The first reading after a start is not a change the user made: no overlay for it.
+    if (!m_lastHUDBrightness) {
+        m_hud.hideImmediately();
+    } else if (level != *m_lastHUDBrightness) {
+        if (level < 1)
+            m_hud.hideImmediately();
+        else
+            m_hud.show(level);
+    } else {
+        return;
+    }
+    m_lastHUDBrightness = level;
+}
+
+void BrightnessController::enableLaunchAtLogin() {
+    if (m_loginItem.isEnabled())
+        return;
+    if (const std::optional<QString> error = m_loginItem.registerApp())
+        setStatus(QStringLiteral("请在系统设置的登录项中允许 Lumora：") + *error);
 }
 
 Result<qint64> BrightnessController::mainDisplayBrightness() {
@@ -245,6 +360,16 @@ void BrightnessController::setStatus(QString status) {
 void BrightnessController::setWorking(bool isWorking) {
     emit objectWillChange();
     m_isWorking = isWorking;
+}
+
+void BrightnessController::setAutoSyncing(bool isAutoSyncing) {
+    emit objectWillChange();
+    m_isAutoSyncing = isAutoSyncing;
+}
+
+void BrightnessController::setTestingBlackout(bool isTestingBlackout) {
+    emit objectWillChange();
+    m_isTestingBlackout = isTestingBlackout;
 }
 
 void BrightnessController::updateMonitor(qsizetype index,

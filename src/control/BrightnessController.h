@@ -5,7 +5,9 @@
 #include "control/Monitor.h"
 #include "control/Result.h"
 #include "control/ToolRunner.h"
+#include "hud/BrightnessHUD.h"
 #include "platform/Displays.h"
+#include "platform/LoginItem.h"
 
 #include <QList>
 #include <QObject>
@@ -32,7 +34,8 @@ class BrightnessController : public QObject {
 public:
     using Monitor = lumora::Monitor;
 
-    BrightnessController(ControllerConfig config, Displays& displays, QObject* parent = nullptr);
+    BrightnessController(ControllerConfig config, Displays& displays, LoginItem& loginItem,
+                         QObject* parent = nullptr);
 
     // Published state. objectWillChange() fires immediately before every write of one of these,
     // even when the value stays the same.
@@ -48,6 +51,12 @@ public:
     void change(const Monitor& monitor, qint64 step);
     // Gives both monitors the built-in display's brightness once.
     void syncToMainDisplay();
+    // Switches following the built-in brightness on or off.
+    void toggleAutoSync();
+    // Starts or ends the backlight-off test.
+    void toggleBlackoutTest();
+    // The one-time actions of a start: launch at login, following on. Later calls do nothing.
+    void runStartupTask();
 
 signals:
     void objectWillChange();
@@ -61,6 +70,13 @@ private:
     Result<void> refreshMonitors();
     Result<void> stepMonitor(const Monitor& monitor, qint64 step);
     Result<void> syncMonitors();
+    Result<void> startBlackoutTest();
+    Result<void> endBlackoutTest();
+
+    void startSyncTimer();
+    void syncIfNeeded();
+    void decideOverlay(qint64 level);
+    void enableLaunchAtLogin();
 
     Result<qint64> mainDisplayBrightness();
     // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
@@ -77,6 +93,8 @@ private:
 
     void setStatus(QString status);
     void setWorking(bool isWorking);
+    void setAutoSyncing(bool isAutoSyncing);
+    void setTestingBlackout(bool isTestingBlackout);
     void updateMonitor(qsizetype index, const std::function<void(Monitor&)>& edit);
 
     QList<Monitor> m_monitors;
@@ -92,12 +110,14 @@ private:
     const QString m_bundleDirectory;
     const QString m_brightnessLibrary;
     Displays& m_displays;
+    LoginItem& m_loginItem;
 
     std::unique_ptr<QTimer> m_syncTimer;
     std::optional<qint64> m_lastMainBrightness;
     std::map<quint32, std::unique_ptr<BlackoutWindow>> m_blackoutWindows;
     bool m_isBlackoutActive = false;
     QMetaObject::Connection m_screenObserver;
+    BrightnessHUD m_hud;
     std::optional<qint64> m_lastHUDBrightness;
     bool m_didStartAutomatically = false;
     bool m_didInitializePowerState = false;

@@ -1,6 +1,7 @@
 #include "ui/ContentView.h"
 
 #include "control/BrightnessController.h"
+#include "ui/CommandButtons.h"
 #include "ui/Icons.h"
 #include "ui/MonitorRow.h"
 #include "ui/Theme.h"
@@ -55,7 +56,17 @@ ContentView::ContentView(BrightnessController& controller, QWidget* parent)
     m_layout = new QVBoxLayout(this);
     m_layout->setSpacing(spacing);
     m_layout->setContentsMargins(padding, padding, padding, padding);
+    m_commands = new CommandButtons(this);
+    connect(m_commands, &CommandButtons::syncToMainDisplay, &m_controller,
+            &BrightnessController::syncToMainDisplay);
+    connect(m_commands, &CommandButtons::toggleAutoSync, &m_controller,
+            &BrightnessController::toggleAutoSync);
+    connect(m_commands, &CommandButtons::toggleBlackoutTest, &m_controller,
+            &BrightnessController::toggleBlackoutTest);
+    connect(m_commands, &CommandButtons::refresh, &m_controller, &BrightnessController::refresh);
+
     m_layout->addLayout(header(this));
+    m_layout->addWidget(m_commands);
     m_layout->addWidget(m_status);
 
     connect(&m_controller, &BrightnessController::objectWillChange, this,
@@ -75,6 +86,8 @@ void ContentView::scheduleRender() {
 void ContentView::render() {
     m_renderPending = false;
     renderRows();
+    m_commands->showState(m_controller.isWorking(), m_controller.isAutoSyncing(),
+                          m_controller.isTestingBlackout());
     m_status->setText(m_controller.status());
 }
 
@@ -92,7 +105,7 @@ void ContentView::renderRows() {
 
 MonitorRow* ContentView::makeRow() {
     auto* row = new MonitorRow(this);
-    // Rows sit between the header and the status line.
+    // Rows sit between the header and the command buttons.
     m_layout->insertWidget(1 + int(m_rows.size()), row);
     connect(row, &MonitorRow::change, this,
             [this, row](qint64 step) { m_controller.change(row->monitor(), step); });

@@ -9,10 +9,12 @@ class QVBoxLayout;
 namespace lumora {
 
 class BrightnessController;
+class CommandButtons;
 class MonitorRow;
 
-// The whole content of the window: header, one row per monitor, status line. It keeps no state
-// of its own: every change the controller announces schedules one re-render from its values.
+// The whole content of the window: header, one row per monitor, command buttons, status line. It
+// keeps no state of its own: every change the controller announces schedules one re-render from its
+// values.
 class ContentView : public QWidget {
     Q_OBJECT
 
@@ -28,6 +30,7 @@ private:
     BrightnessController& m_controller;
     QVBoxLayout* m_layout;
     QList<MonitorRow*> m_rows;
+    CommandButtons* m_commands;
     QLabel* m_status;
     bool m_renderPending = false;
 };

@@ -58,4 +58,19 @@ QIcon plus(const QColor& color) {
     return strokes(color, true);
 }
 
+QIcon refresh(const QColor& color) {
+    return QIcon(drawn(symbolSize, [&](QPainter& painter, qreal size) {
+        painter.setPen(strokePen(color, size / 9));
+        const QRectF circle(size * 0.2, size * 0.2, size * 0.6, size * 0.6);
+        painter.drawArc(circle, 90 * 16, -300 * 16);
+        // The arrow head at the arc's open end, pointing clockwise.
+        const QPointF tip(size * 0.5, size * 0.2);
+        painter.setBrush(color);
+        painter.setPen(Qt::NoPen);
+        painter.drawPolygon(
+            QPolygonF({tip + QPointF(size * 0.16, 0), tip + QPointF(-size * 0.04, -size * 0.14),
+                       tip + QPointF(-size * 0.04, size * 0.14)}));
+    }));
+}
+
 } // namespace lumora::icons

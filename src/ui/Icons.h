@@ -10,5 +10,6 @@ namespace lumora::icons {
 QPixmap sun(int size, const QColor& color);
 QIcon minus(const QColor& color);
 QIcon plus(const QColor& color);
+QIcon refresh(const QColor& color);
 
 } // namespace lumora::icons

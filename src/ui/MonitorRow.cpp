@@ -40,12 +40,7 @@ MonitorRow::MonitorRow(QWidget* parent) : QFrame(parent) {
     m_stepDown = stepButton(QStringLiteral("stepDown"),
                             icons::minus(palette().color(QPalette::ButtonText)), this);
     m_stepUp = stepButton(QStringLiteral("stepUp"), icons::plus(Qt::white), this);
-    m_stepUp->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: none;"
-                                           " border-radius: 6px; }"
-                                           "QPushButton:pressed { background: %2; }"
-                                           "QPushButton:disabled { background: %3; }")
-                                .arg(theme::accent().name(), theme::accent().darker(120).name(),
-                                     theme::accent().lighter(160).name()));
+    theme::makeProminent(m_stepUp);
     connect(m_stepDown, &QPushButton::clicked, this, [this] { emit change(-step); });
     connect(m_stepUp, &QPushButton::clicked, this, [this] { emit change(step); });
 

@@ -39,6 +39,15 @@ QColor accent() {
     return {10, 122, 255};
 }
 
+void makeProminent(QWidget* button) {
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: white; border: none;"
+                       " border-radius: 6px; padding: 5px 12px; }"
+                       "QPushButton:pressed { background: %2; }"
+                       "QPushButton:disabled { background: %3; }")
+            .arg(accent().name(), accent().darker(120).name(), accent().lighter(160).name()));
+}
+
 void useSecondaryColor(QWidget* widget) {
     QPalette palette = widget->palette();
     QColor text = palette.color(QPalette::WindowText);

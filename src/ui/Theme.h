@@ -17,6 +17,9 @@ QFont footnote();
 QColor yellow();
 QColor accent();
 
+// Fills a push button with the accent colour, for the one action a group leads with.
+void makeProminent(QWidget* button);
+
 // Dims a widget's text to the secondary label colour.
 void useSecondaryColor(QWidget* widget);
 

@@ -1,6 +1,6 @@
 // A brightness library for tests. It answers what the file named by LUMORA_FAKE_BRIGHTNESS_FILE
 // holds: a number (the raw fraction, "nan" included) or "fail" for a failed read. It writes the
-// display it was asked about to the same path with ".display" appended.
+// display it was asked about, one line per call, to the same path with ".display" appended.
 
 #include <cstdint>
 #include <cstdio>
@@ -13,7 +13,7 @@ DisplayServicesGetBrightness(uint32_t display, float* brightness) {
     const char* path = std::getenv("LUMORA_FAKE_BRIGHTNESS_FILE");
     if (!path)
         return 2;
-    if (FILE* asked = std::fopen((std::string(path) + ".display").c_str(), "w")) {
+    if (FILE* asked = std::fopen((std::string(path) + ".display").c_str(), "a")) {
         std::fprintf(asked, "%u\n", display);
         std::fclose(asked);
     }

@@ -19,9 +19,19 @@ void FakeBrightness::answer(const QString& raw) const {
         out.write(raw.toUtf8());
 }
 
+static QStringList asked(const QString& file) {
+    QFile in(file + QStringLiteral(".display"));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(in.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
 QString FakeBrightness::lastDisplayAsked() const {
-    QFile in(file() + QStringLiteral(".display"));
-    return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).trimmed() : QString();
+    return asked(file()).value(asked(file()).size() - 1);
+}
+
+int FakeBrightness::calls() const {
+    return int(asked(file()).size());
 }
 
 } // namespace lumora::test

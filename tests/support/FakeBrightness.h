@@ -14,6 +14,7 @@ public:
     void answer(const QString& raw) const; // a fraction such as "0.5", "nan", or "fail"
     void level(int percent) const { answer(QString::number(percent / 100.0)); }
     QString lastDisplayAsked() const;
+    int calls() const; // how often the library has been asked
 
     static QString library() { return QStringLiteral(LUMORA_FAKE_BRIGHTNESS_LIBRARY); }
 

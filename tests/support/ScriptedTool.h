@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/ControllerConfig.h"
+#include "support/Printers.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,0 +1,83 @@
+#include "hud/BrightnessHUD.h"
+
+#include "hud/HUDGeometry.h"
+#include "hud/HUDModel.h"
+#include "hud/HUDView.h"
+#include "platform/OverlayWindow.h"
+
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <set>
+
+namespace lumora {
+
+BrightnessHUD::BrightnessHUD(Displays& displays, HUDTiming timing, QObject* parent)
+    : QObject(parent), m_displays(displays), m_timing(timing) {
+    m_hideTimer.setSingleShot(true);
+    connect(&m_hideTimer, &QTimer::timeout, this, &BrightnessHUD::hide);
+}
+
+BrightnessHUD::~BrightnessHUD() = default;
+
+void BrightnessHUD::show(qint64 brightness) {
+    const double level = hud::levelFraction(brightness);
+    // A fade in progress would keep lowering the alpha that is set back to 1 below.
+    if (m_fade)
+        m_fade->stop();
+
+    std::set<quint32> shown;
+    for (const Screen& screen : m_displays.screens()) {
+        if (!screen.number || m_displays.isBuiltin(*screen.number))
+            continue;
+        shown.insert(*screen.number);
+        Entry& entry = entryFor(*screen.number);
+        entry.model->setTitle(screen.name);
+        entry.model->setLevel(level);
+        entry.window->move(hud::cardOrigin(screen.availableGeometry));
+        entry.window->setWindowOpacity(1.0);
+        entry.window->show();
+        entry.window->raise();
+    }
+    std::erase_if(m_entries, [&](const auto& entry) { return !shown.contains(entry.first); });
+    m_hideTimer.start(m_timing.hideDelay);
+}
+
+void BrightnessHUD::hideImmediately() {
+    m_hideTimer.stop();
+    for (auto& [display, entry] : m_entries)
+        entry.window->hide();
+}
+
+void BrightnessHUD::hide() {
+    QList<QPointer<HUDView>> panels;
+    auto* fade = new QParallelAnimationGroup(this);
+    for (auto& [display, entry] : m_entries) {
+        panels.append(entry.window.get());
+        auto* animation = new QPropertyAnimation(entry.window.get(), "windowOpacity", fade);
+        animation->setDuration(int(m_timing.fadeDuration.count()));
+        animation->setEndValue(0.0);
+        fade->addAnimation(animation);
+    }
+    connect(fade, &QAbstractAnimation::finished, this, [panels] {
+        // A panel shown again during the fade is back at 1 and stays.
+        for (HUDView* panel : panels) {
+            if (panel && panel->windowOpacity() == 0.0)
+                panel->hide();
+        }
+    });
+    m_fade = fade;
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+BrightnessHUD::Entry& BrightnessHUD::entryFor(quint32 display) {
+    Entry& entry = m_entries[display];
+    if (!entry.window) {
+        entry.model = std::make_unique<HUDModel>();
+        entry.window = std::make_unique<HUDView>(*entry.model);
+        entry.window->setObjectName(QStringLiteral("hud"));
+        prepareOverlayWindow(entry.window.get());
+    }
+    return entry;
+}
+
+} // namespace lumora

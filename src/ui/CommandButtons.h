@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace lumora {
+
+// The row of command buttons: sync once, follow on/off, backlight-off test, refresh. Two labels
+// follow the controller's modes; the whole row is disabled while the controller works.
+class CommandButtons : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CommandButtons(QWidget* parent = nullptr);
+
+    void showState(bool isWorking, bool isAutoSyncing, bool isTestingBlackout);
+
+signals:
+    void syncToMainDisplay();
+    void toggleAutoSync();
+    void toggleBlackoutTest();
+    void refresh();
+
+private:
+    QPushButton* m_sync;
+    QPushButton* m_autoSync;
+    QPushButton* m_blackoutTest;
+    QPushButton* m_refresh;
+};
+
+} // namespace lumora

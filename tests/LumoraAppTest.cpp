@@ -1,0 +1,109 @@
+#include "app/LumoraApp.h"
+#include "control/BrightnessController.h"
+#include "fakes/FakeDisplays.h"
+#include "fakes/FakeLoginItem.h"
+#include "support/FakeBrightness.h"
+#include "support/ScriptedTool.h"
+
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace lumora;
+using namespace lumora::test;
+
+namespace {
+
+// Windows of the application, with the start-up actions they run when shown. The built-in
+// brightness cannot be read, so following runs no tools.
+class LumoraAppTest : public ::testing::Test {
+protected:
+    QWidget* open() {
+        QWidget* window = app.openWindow();
+        windows.emplace_back(window);
+        window->show();
+        return window;
+    }
+
+    static QString text(QWidget* window, const char* objectName) {
+        const auto* label = window->findChild<QLabel*>(objectName);
+        return label ? label->text() : QStringLiteral("<missing>");
+    }
+
+    static QString brightnessOf(QWidget* window, qint64 id) {
+        QWidget* row = window->findChild<QWidget*>(QStringLiteral("monitor-%1").arg(id));
+        return text(row, "brightness");
+    }
+
+    ScriptedTool tool;
+    FakeBrightness brightness;
+    FakeDisplays displays;
+    FakeLoginItem loginItem;
+    LumoraApp app{tool.config(), displays, loginItem};
+    std::vector<std::unique_ptr<QWidget>> windows;
+};
+
+TEST_F(LumoraAppTest, WindowsShareTheOneController) {
+    tool.script(ScriptedTool::monitorsAt(40, 100));
+    QWidget* first = open();
+    tool.script(ScriptedTool::monitorsAt(70, 100));
+    QWidget* second = open();
+
+    EXPECT_EQ(first->windowTitle(), "Lumora");
+    EXPECT_EQ(tool.log().size(), 4) << "one controller, one first refresh";
+    EXPECT_EQ(brightnessOf(second, 2), "亮度 40 / 100");
+
+    app.controller().refresh();
+    QTRY_COMPARE(brightnessOf(first, 2), QString("亮度 70 / 100"));
+    QTRY_COMPARE(brightnessOf(second, 3), QString("亮度 70 / 100"));
+}
+
+TEST_F(LumoraAppTest, WindowCannotShrinkBelowItsMinimum) {
+    QWidget* window = open();
+    window->resize(100, 100);
+    EXPECT_GE(window->width(), 460);
+    EXPECT_GE(window->height(), 330);
+}
+
+TEST_F(LumoraAppTest, StartUpRegistersAndFollowsOncePerProcess) {
+    open();
+    QTRY_VERIFY(app.controller().isAutoSyncing());
+    EXPECT_EQ(loginItem.registrations, 1);
+
+    app.controller().toggleAutoSync();
+    open();
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(app.controller().isAutoSyncing()) << "a second window runs nothing again";
+    EXPECT_EQ(loginItem.registrations, 1);
+}
+
+TEST_F(LumoraAppTest, StartUpLeavesFollowingOnWhenAlreadyOn) {
+    loginItem.enabled = true;
+    app.controller().toggleAutoSync();
+    open();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app.controller().isAutoSyncing());
+    EXPECT_EQ(loginItem.registrations, 0) << "already enabled: not registered again";
+}
+
+TEST_F(LumoraAppTest, StartsWithoutTheToolAndEndsWithTheFollowingStatus) {
+    ControllerConfig config = tool.config();
+    config.executable = "/nonexistent/m1ddc";
+    loginItem.refusal = "没有权限";
+    LumoraApp missing(config, displays, loginItem);
+    EXPECT_TRUE(missing.controller().status().startsWith("操作失败："));
+
+    std::unique_ptr<QWidget> window(missing.openWindow());
+    window->show();
+    EXPECT_EQ(brightnessOf(window.get(), 2), "读取中…");
+    QTRY_VERIFY(missing.controller().isAutoSyncing());
+    EXPECT_EQ(loginItem.registrations, 1);
+    // The first sync's outcome (or a tick's, if one came already) replaces both the refresh
+    // failure and the login failure.
+    EXPECT_TRUE(missing.controller().status().endsWith(
+        "显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度"))
+        << missing.controller().status().toStdString();
+}
+
+} // namespace

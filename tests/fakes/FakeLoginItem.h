@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/LoginItem.h"
+
+namespace lumora::test {
+
+// A login item that counts registrations and fails them with `refusal` when one is set.
+class FakeLoginItem : public LoginItem {
+public:
+    bool isEnabled() const override { return enabled; }
+    std::optional<QString> registerApp() override {
+        ++registrations;
+        if (!refusal)
+            enabled = true;
+        return refusal;
+    }
+
+    bool enabled = false;
+    std::optional<QString> refusal;
+    int registrations = 0;
+};
+
+} // namespace lumora::test

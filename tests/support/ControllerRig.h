@@ -1,0 +1,57 @@
+#pragma once
+
+#include "control/BrightnessController.h"
+#include "fakes/FakeDisplays.h"
+#include "fakes/FakeLoginItem.h"
+#include "support/FakeBrightness.h"
+#include "support/ScriptedTool.h"
+
+#include <QRect>
+#include <gtest/gtest.h>
+#include <memory>
+
+class QWidget;
+
+namespace lumora::test {
+
+inline const QString firstSerial = QStringLiteral("1111111111111");
+inline const QString secondSerial = QStringLiteral("2222222222222");
+inline const QRect builtinFrame(0, 0, 1920, 1080);
+inline const QRect wideFrame(1920, 0, 2560, 1440);
+inline const QRect monitorFrame(4480, 0, 1920, 1080);
+
+// A controller on fakes of everything this machine lacks: a built-in panel (display 1) and two
+// external screens (2 and 3), a luminance tool answering 50 of 100 and setting whatever it is
+// asked, a power tool that succeeds, and a brightness library that fails until told a level.
+class ControllerRig : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    BrightnessController& controller();
+    void setLevel(int percent) const { brightness.level(percent); }
+    // The luminance tool's commands after the first refresh.
+    QStringList luminanceLog() const { return m1ddc.log().mid(4); }
+
+    static QStringList power(const QString& value, const QStringList& serials);
+    static QStringList powerOff() { return power("0x04", {firstSerial, secondSerial}); }
+    static QStringList powerOn() {
+        return power("0x01", {firstSerial, secondSerial, firstSerial, secondSerial});
+    }
+    static QStringList setCommands(int level);
+
+    // Visible top-level windows with this object name, left to right.
+    static QList<QWidget*> visibleWindows(const char* objectName);
+    static QList<QRect> frames(const QList<QWidget*>& windows);
+
+    ScriptedTool m1ddc{"m1ddc"};
+    ScriptedTool panelctl{"panelctl"};
+    FakeBrightness brightness;
+    FakeDisplays displays;
+    FakeLoginItem loginItem;
+    QStringList serials{firstSerial, secondSerial};
+
+private:
+    std::unique_ptr<BrightnessController> m_controller;
+};
+
+} // namespace lumora::test
