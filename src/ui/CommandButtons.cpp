@@ -15,6 +15,8 @@ constexpr int spacing = 12;
 QPushButton* button(const QString& objectName, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(objectName);
+    // The same room around the label as the prominent button has.
+    button->setStyleSheet(QStringLiteral("QPushButton { padding: 5px 12px; }"));
     return button;
 }
 
