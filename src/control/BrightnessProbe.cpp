@@ -28,7 +28,9 @@ std::optional<qint64> brightnessLevel(float raw) {
 }
 
 Result<qint64> readMainDisplayBrightness(const QString& library, quint32 display) {
-    void* handle = dlopen(library.toLocal8Bit().constData(), RTLD_LAZY);
+    // Opened and closed at every call, but never unmapped: after the first call, opening is a
+    // look-up among the loaded libraries instead of a fresh load, which keeps the poll cheap.
+    void* handle = dlopen(library.toLocal8Bit().constData(), RTLD_LAZY | RTLD_NODELETE);
     if (!handle)
         return serviceUnavailable();
     const auto getBrightness =
