@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ddc/Expected.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumora::ddc {
+
+// What a tool prints and the status it exits with.
+struct Outcome {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+// "0x…" hexadecimal or plain decimal digits, within 0…limit.
+std::optional<long long> parseUnsigned(const std::string& text, long long limit);
+// Decimal digits with an optional sign, within the 64-bit range.
+std::optional<long long> parseSigned(const std::string& text);
+
+// A failure as a tool reports it: one line on standard error, and the usage text after a
+// usage error.
+Outcome failed(const Failure& failure, const std::string& usage);
+
+Failure usageError(std::string message);
+
+} // namespace lumora::ddc

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ddc/DdcDevice.h"
+#include "ddc/DisplayRecord.h"
+#include "ddc/Expected.h"
+
+#include <memory>
+#include <vector>
+
+namespace lumora::ddc {
+
+// Finds a monitor and opens it for one command.
+class DisplayDirectory {
+public:
+    virtual ~DisplayDirectory() = default;
+    virtual Expected<std::unique_ptr<DdcDevice>> open(const Target& target) = 0;
+};
+
+// The library's full detection of every monitor, and access to what it found.
+class DisplayDetector {
+public:
+    virtual ~DisplayDetector() = default;
+    virtual Expected<std::vector<DisplayRecord>> detect() = 0;
+    // Opens a monitor of the last detection.
+    virtual Expected<std::unique_ptr<DdcDevice>> open(const DisplayRecord& record) = 0;
+};
+
+} // namespace lumora::ddc

@@ -1,0 +1,57 @@
+#include "ddc/I2cDdcDevice.h"
+
+#include "ddc/DdcPacket.h"
+
+#include <string>
+
+namespace lumora::ddc {
+
+namespace {
+
+std::string hex(uint8_t feature) {
+    static const char digits[] = "0123456789ABCDEF";
+    return std::string("0x") + digits[feature >> 4] + digits[feature & 0xF];
+}
+
+} // namespace
+
+I2cDdcDevice::I2cDdcDevice(std::unique_ptr<I2cBus> bus) : m_bus(std::move(bus)) {}
+
+Expected<VcpValue> I2cDdcDevice::getVcp(uint8_t feature) {
+    if (Expected<Done> sent = m_bus->write(packet::displayAddress, packet::getVcpRequest(feature));
+        !sent.ok())
+        return sent.failure();
+    m_bus->pause(replyDelayMilliseconds);
+    const Expected<std::vector<uint8_t>> reply =
+        m_bus->read(packet::displayAddress, packet::getVcpReplySize);
+    if (!reply.ok())
+        return reply.failure();
+    const std::optional<packet::VcpReply> parsed = packet::parseGetVcpReply(reply.value(), feature);
+    if (!parsed)
+        return communicationFailure("DDC 通信失败：显示器对功能 " + hex(feature) + " 的回答无效");
+    if (!parsed->supported)
+        return communicationFailure("DDC 通信失败：显示器不支持功能 " + hex(feature));
+    return VcpValue{parsed->current, parsed->maximum};
+}
+
+Expected<Done> I2cDdcDevice::setVcp(uint8_t feature, uint16_t value, bool verify) {
+    if (Expected<Done> sent =
+            m_bus->write(packet::displayAddress, packet::setVcpRequest(feature, value));
+        !sent.ok())
+        return sent;
+    // The next message must wait for the monitor to take the value; a command that ends here
+    // leaves that wait to whoever speaks next.
+    if (!verify)
+        return Done{};
+    m_bus->pause(setDelayMilliseconds);
+    const Expected<VcpValue> readBack = getVcp(feature);
+    if (!readBack.ok())
+        return readBack.failure();
+    if (readBack.value().current != value)
+        return communicationFailure("DDC 校验失败：功能 " + hex(feature) + " 设置为 " +
+                                    std::to_string(value) + "，读回 " +
+                                    std::to_string(readBack.value().current));
+    return Done{};
+}
+
+} // namespace lumora::ddc

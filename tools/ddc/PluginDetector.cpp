@@ -1,0 +1,82 @@
+#include "ddc/PluginDetector.h"
+
+#include "ddc/QuietOutput.h"
+
+#include <dlfcn.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace lumora::ddc {
+
+namespace {
+using CreateDetector = DisplayDetector* (*)();
+}
+
+PluginDetector::PluginDetector(std::filesystem::path plugin, std::filesystem::path devices)
+    : m_plugin(std::move(plugin)), m_devices(std::move(devices)) {}
+
+PluginDetector::~PluginDetector() {
+    // The detector's code lives in the plugin: it goes first.
+    m_detector.reset();
+    if (m_library)
+        dlclose(m_library);
+}
+
+std::filesystem::path PluginDetector::besideExecutable() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return self.parent_path() / "liblumora-ddcutil.so";
+}
+
+Expected<Done> PluginDetector::checkI2cAccess(const std::filesystem::path& devices) {
+    bool anyNode = false;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(devices, error)) {
+        if (entry.path().filename().string().rfind("i2c-", 0) != 0)
+            continue;
+        anyNode = true;
+        if (access(entry.path().c_str(), R_OK | W_OK) == 0)
+            return Done{};
+    }
+    const std::string pattern = (devices / "i2c-*").string();
+    if (!anyNode)
+        return Failure{Failure::Kind::NoAccess,
+                       "没有 I2C 设备（" + pattern + "）：请加载 i2c-dev 模块（modprobe i2c-dev）"};
+    return Failure{Failure::Kind::NoAccess,
+                   "无权读写 " + pattern + "：请把用户加入 i2c 组，或以 root 运行"};
+}
+
+Expected<Done> PluginDetector::load() {
+    if (m_detector)
+        return Done{};
+    if (Expected<Done> access = checkI2cAccess(m_devices); !access.ok())
+        return access;
+    {
+        const QuietOutput quiet;
+        m_library = dlopen(m_plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    const auto create =
+        m_library ? reinterpret_cast<CreateDetector>(dlsym(m_library, "lumoraCreateDetector"))
+                  : nullptr;
+    if (!create) {
+        const char* reason = dlerror();
+        return communicationFailure("无法加载 libddcutil（" + m_plugin.string() + "）：" +
+                                    (reason ? reason : "找不到检测入口"));
+    }
+    m_detector.reset(create());
+    return Done{};
+}
+
+Expected<std::vector<DisplayRecord>> PluginDetector::detect() {
+    if (Expected<Done> loaded = load(); !loaded.ok())
+        return loaded.failure();
+    return m_detector->detect();
+}
+
+Expected<std::unique_ptr<DdcDevice>> PluginDetector::open(const DisplayRecord& record) {
+    if (Expected<Done> loaded = load(); !loaded.ok())
+        return loaded.failure();
+    return m_detector->open(record);
+}
+
+} // namespace lumora::ddc

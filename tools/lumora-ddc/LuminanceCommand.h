@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ddc/CommandLine.h"
+#include "ddc/DisplayDirectory.h"
+
+namespace lumora::ddc {
+
+// lumora-ddc display N get|max luminance
+// lumora-ddc display N chg luminance D
+// lumora-ddc display N set luminance V
+struct LuminanceRequest {
+    enum class Action { Get, Max, Change, Set };
+
+    int display = 0;
+    Action action = Action::Get;
+    long long amount = 0; // the step for Change, the value for Set
+
+    bool operator==(const LuminanceRequest&) const = default;
+};
+
+extern const char* const luminanceUsage;
+inline constexpr uint8_t luminanceFeature = 0x10;
+
+Expected<LuminanceRequest> parseLuminance(const std::vector<std::string>& arguments);
+Outcome runLuminance(const std::vector<std::string>& arguments, DisplayDirectory& directory);
+
+} // namespace lumora::ddc

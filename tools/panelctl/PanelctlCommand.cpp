@@ -1,0 +1,63 @@
+#include "panelctl/PanelctlCommand.h"
+
+namespace lumora::ddc {
+
+const char* const panelctlUsage =
+    "用法：panelctl setvcp [--noverify] --sn 序列号 功能码 值\n"
+    "  按 EDID 序列号找到显示器，通过 DDC/CI 设置一个 VCP 功能。\n"
+    "  功能码 0–255，值 0–65535，可写成十进制或 0x 开头的十六进制。\n"
+    "  --noverify  设置后不读回校验\n"
+    "  退出状态：0 成功，1 DDC 通信失败，2 用法错误，3 找不到显示器，4 无法访问 I2C 设备\n";
+
+Expected<SetVcpRequest> parsePanelctl(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments[0] != "setvcp")
+        return usageError("参数错误：第一个参数必须是 setvcp");
+    SetVcpRequest request;
+    std::vector<std::string> operands;
+    bool haveSerial = false;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--noverify") {
+            request.verify = false;
+        } else if (argument == "--sn") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty())
+                return usageError("参数错误：--sn 后面缺少序列号");
+            request.serial = arguments[++i];
+            haveSerial = true;
+        } else if (argument.rfind("--", 0) == 0) {
+            return usageError("参数错误：未知选项 “" + argument + "”");
+        } else {
+            operands.push_back(argument);
+        }
+    }
+    if (!haveSerial)
+        return usageError("参数错误：缺少 --sn 序列号");
+    if (operands.size() != 2)
+        return usageError("参数错误：需要功能码和值两个参数");
+    const std::optional<long long> feature = parseUnsigned(operands[0], 0xFF);
+    if (!feature)
+        return usageError("参数错误：无效的功能码 “" + operands[0] + "”（0–255）");
+    const std::optional<long long> value = parseUnsigned(operands[1], 0xFFFF);
+    if (!value)
+        return usageError("参数错误：无效的值 “" + operands[1] + "”（0–65535）");
+    request.feature = uint8_t(*feature);
+    request.value = uint16_t(*value);
+    return request;
+}
+
+Outcome runPanelctl(const std::vector<std::string>& arguments, DisplayDirectory& directory) {
+    const Expected<SetVcpRequest> request = parsePanelctl(arguments);
+    if (!request.ok())
+        return failed(request.failure(), panelctlUsage);
+    Expected<std::unique_ptr<DdcDevice>> device =
+        directory.open({.number = std::nullopt, .serial = request.value().serial});
+    if (!device.ok())
+        return failed(device.failure(), panelctlUsage);
+    const SetVcpRequest& set = request.value();
+    if (const Expected<Done> done = device.value()->setVcp(set.feature, set.value, set.verify);
+        !done.ok())
+        return failed(done.failure(), panelctlUsage);
+    return {};
+}
+
+} // namespace lumora::ddc
