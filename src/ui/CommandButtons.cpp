@@ -28,7 +28,8 @@ CommandButtons::CommandButtons(QWidget* parent) : QWidget(parent) {
     m_autoSync = button(QStringLiteral("autoSync"), QString(), this);
     m_blackoutTest = button(QStringLiteral("blackoutTest"), QString(), this);
     m_refresh = button(QStringLiteral("refresh"), QString(), this);
-    m_refresh->setIcon(icons::refresh(palette().color(QPalette::ButtonText)));
+    m_refresh->setIcon(icons::forButton(icons::refresh, palette().color(QPalette::ButtonText),
+                                        palette().color(QPalette::Disabled, QPalette::ButtonText)));
     m_refresh->setToolTip(QStringLiteral("刷新亮度"));
     m_refresh->setAccessibleName(QStringLiteral("刷新亮度"));
 

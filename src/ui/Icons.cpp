@@ -24,14 +24,14 @@ QPen strokePen(const QColor& color, qreal width) {
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-QIcon strokes(const QColor& color, bool vertical) {
-    return QIcon(drawn(symbolSize, [&](QPainter& painter, qreal size) {
+QPixmap strokes(const QColor& color, bool vertical) {
+    return drawn(symbolSize, [&](QPainter& painter, qreal size) {
         painter.setPen(strokePen(color, size / 8));
         const qreal inset = size / 4;
         painter.drawLine(QPointF(inset, size / 2), QPointF(size - inset, size / 2));
         if (vertical)
             painter.drawLine(QPointF(size / 2, inset), QPointF(size / 2, size - inset));
-    }));
+    });
 }
 
 } // namespace
@@ -51,15 +51,16 @@ QPixmap sun(int size, const QColor& color) {
     });
 }
 
-QIcon minus(const QColor& color) {
+QPixmap minus(const QColor& color) {
     return strokes(color, false);
 }
-QIcon plus(const QColor& color) {
+
+QPixmap plus(const QColor& color) {
     return strokes(color, true);
 }
 
-QIcon refresh(const QColor& color) {
-    return QIcon(drawn(symbolSize, [&](QPainter& painter, qreal size) {
+QPixmap refresh(const QColor& color) {
+    return drawn(symbolSize, [&](QPainter& painter, qreal size) {
         painter.setPen(strokePen(color, size / 9));
         const QRectF circle(size * 0.2, size * 0.2, size * 0.6, size * 0.6);
         painter.drawArc(circle, 90 * 16, -300 * 16);
@@ -70,7 +71,13 @@ QIcon refresh(const QColor& color) {
         painter.drawPolygon(
             QPolygonF({tip + QPointF(size * 0.16, 0), tip + QPointF(-size * 0.04, -size * 0.14),
                        tip + QPointF(-size * 0.04, size * 0.14)}));
-    }));
+    });
+}
+
+QIcon forButton(QPixmap (*symbol)(const QColor&), const QColor& color, const QColor& disabled) {
+    QIcon icon(symbol(color));
+    icon.addPixmap(symbol(disabled), QIcon::Disabled);
+    return icon;
 }
 
 } // namespace lumora::icons

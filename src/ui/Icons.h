@@ -8,8 +8,12 @@
 namespace lumora::icons {
 
 QPixmap sun(int size, const QColor& color);
-QIcon minus(const QColor& color);
-QIcon plus(const QColor& color);
-QIcon refresh(const QColor& color);
+QPixmap minus(const QColor& color);
+QPixmap plus(const QColor& color);
+QPixmap refresh(const QColor& color);
+
+// A button's icon from one of the symbols above, in `color`, and in `disabled` while the button
+// is disabled.
+QIcon forButton(QPixmap (*symbol)(const QColor&), const QColor& color, const QColor& disabled);
 
 } // namespace lumora::icons

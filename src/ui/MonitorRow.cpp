@@ -37,9 +37,14 @@ MonitorRow::MonitorRow(QWidget* parent) : QFrame(parent) {
     m_brightness->setFont(theme::subheadline());
     theme::useSecondaryColor(m_brightness);
 
-    m_stepDown = stepButton(QStringLiteral("stepDown"),
-                            icons::minus(palette().color(QPalette::ButtonText)), this);
-    m_stepUp = stepButton(QStringLiteral("stepUp"), icons::plus(Qt::white), this);
+    m_stepDown =
+        stepButton(QStringLiteral("stepDown"),
+                   icons::forButton(icons::minus, palette().color(QPalette::ButtonText),
+                                    palette().color(QPalette::Disabled, QPalette::ButtonText)),
+                   this);
+    m_stepUp =
+        stepButton(QStringLiteral("stepUp"),
+                   icons::forButton(icons::plus, Qt::white, QColor(255, 255, 255, 180)), this);
     theme::makeProminent(m_stepUp);
     connect(m_stepDown, &QPushButton::clicked, this, [this] { emit change(-step); });
     connect(m_stepUp, &QPushButton::clicked, this, [this] { emit change(step); });
