@@ -80,14 +80,21 @@ X11Displays::X11Displays(QObject* parent) : Displays(parent) {
         watch(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
         watch(screen);
-        emit screenParametersChanged();
+        screensChanged();
     });
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &Displays::screenParametersChanged);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &X11Displays::screensChanged);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+            [this] { m_mainDisplay.reset(); });
 }
 
 void X11Displays::watch(QScreen* screen) {
-    connect(screen, &QScreen::geometryChanged, this, &Displays::screenParametersChanged);
-    connect(screen, &QScreen::availableGeometryChanged, this, &Displays::screenParametersChanged);
+    connect(screen, &QScreen::geometryChanged, this, &X11Displays::screensChanged);
+    connect(screen, &QScreen::availableGeometryChanged, this, &X11Displays::screensChanged);
+}
+
+void X11Displays::screensChanged() {
+    m_mainDisplay.reset();
+    emit screenParametersChanged();
 }
 
 QList<Screen> X11Displays::screens() const {
@@ -103,8 +110,11 @@ bool X11Displays::isBuiltin(quint32 display) const {
 }
 
 quint32 X11Displays::mainDisplay() const {
-    QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? entry(primary).screen.number.value_or(0) : 0;
+    if (!m_mainDisplay) {
+        QScreen* primary = QGuiApplication::primaryScreen();
+        m_mainDisplay = primary ? entry(primary).screen.number.value_or(0) : 0;
+    }
+    return *m_mainDisplay;
 }
 
 std::optional<DisplayMode> X11Displays::currentMode(quint32 display) const {

@@ -39,8 +39,12 @@ private:
     Entry entry(QScreen* screen) const;
     std::optional<Entry> entryFor(quint32 display) const;
     void watch(QScreen* screen);
+    void screensChanged();
 
     Display* m_display = nullptr;
+    // Asked at every poll of the built-in brightness: kept until the screens change, so an idle
+    // poll costs no round trip to the X server.
+    mutable std::optional<quint32> m_mainDisplay;
 };
 
 } // namespace lumora
