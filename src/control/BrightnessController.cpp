@@ -119,21 +119,18 @@ Result<void> BrightnessController::refreshMonitors() {
 }
 
 Result<void> BrightnessController::stepMonitor(const Monitor& monitor, qint64 step) {
-    const Result<QString> answer = runTool(
-        m_executable, {QStringLiteral("display"), QString::number(monitor.displayIndex),
-                       QStringLiteral("chg"), QStringLiteral("luminance"), QString::number(step)});
-    if (!answer.ok())
-        return answer.failure();
-    const std::optional<qint64> value = parseLuminance(answer.value());
-    if (!value)
-        return ControlError::invalidResponse(answer.value());
+    const Result<qint64> value = runLuminanceCommand(
+        {QStringLiteral("display"), QString::number(monitor.displayIndex), QStringLiteral("chg"),
+         QStringLiteral("luminance"), QString::number(step)});
+    if (!value.ok())
+        return value.failure();
 
     const auto entry = std::find_if(m_monitors.cbegin(), m_monitors.cend(),
                                     [&](const Monitor& m) { return m.id == monitor.id; });
     if (entry == m_monitors.cend())
         return {};
-    updateMonitor(entry - m_monitors.cbegin(), [&](Monitor& m) { m.brightness = *value; });
-    setStatus(monitor.name + QStringLiteral("：亮度 ") + QString::number(*value));
+    updateMonitor(entry - m_monitors.cbegin(), [&](Monitor& m) { m.brightness = value.value(); });
+    setStatus(monitor.name + QStringLiteral("：亮度 ") + QString::number(value.value()));
     return {};
 }
 
@@ -252,15 +249,12 @@ Result<void> BrightnessController::applyMainBrightness(qint64 level) {
 }
 
 Result<void> BrightnessController::setLuminance(qsizetype index, qint64 level) {
-    const Result<QString> answer = runTool(
-        m_executable, {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
-                       QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
-    if (!answer.ok())
-        return answer.failure();
-    const std::optional<qint64> value = parseLuminance(answer.value());
-    if (!value)
-        return ControlError::invalidResponse(answer.value());
-    updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = *value; });
+    const Result<qint64> value = runLuminanceCommand(
+        {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
+         QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
+    if (!value.ok())
+        return value.failure();
+    updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
     return {};
 }
 
@@ -312,10 +306,8 @@ void BrightnessController::wakeDisplaysBySignal() {
 void BrightnessController::updateBlackoutWindows() {
     std::map<quint32, QRect> wanted;
     if (m_isBlackoutActive) {
-        for (const Screen& screen : m_displays.screens()) {
-            if (screen.number && !m_displays.isBuiltin(*screen.number))
-                wanted[*screen.number] = screen.geometry;
-        }
+        for (const Screen& screen : m_displays.externalScreens())
+            wanted[*screen.number] = screen.geometry;
     }
     std::erase_if(m_blackoutWindows,
                   [&](const auto& entry) { return !wanted.contains(entry.first); });
@@ -338,8 +330,12 @@ Result<QString> BrightnessController::runTool(const QString& executable,
 
 Result<qint64> BrightnessController::read(const QString& command, const QString& property,
                                           qint64 display) {
-    const Result<QString> answer = runTool(
-        m_executable, {QStringLiteral("display"), QString::number(display), command, property});
+    return runLuminanceCommand(
+        {QStringLiteral("display"), QString::number(display), command, property});
+}
+
+Result<qint64> BrightnessController::runLuminanceCommand(const QStringList& arguments) {
+    const Result<QString> answer = runTool(m_executable, arguments);
     if (!answer.ok())
         return answer.failure();
     if (const std::optional<qint64> value = parseLuminance(answer.value()))

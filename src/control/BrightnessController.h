@@ -89,6 +89,8 @@ private:
 
     Result<QString> runTool(const QString& executable, const QStringList& arguments);
     Result<qint64> read(const QString& command, const QString& property, qint64 display);
+    // Runs the luminance tool with `arguments` and parses its answer.
+    Result<qint64> runLuminanceCommand(const QStringList& arguments);
     void registerScreenObserver();
 
     void setStatus(QString status);
