@@ -26,9 +26,7 @@ void BrightnessHUD::show(qint64 brightness) {
         m_fade->stop();
 
     std::set<quint32> shown;
-    for (const Screen& screen : m_displays.screens()) {
-        if (!screen.number || m_displays.isBuiltin(*screen.number))
-            continue;
+    for (const Screen& screen : m_displays.externalScreens()) {
         shown.insert(*screen.number);
         Entry& entry = entryFor(*screen.number);
         entry.model->setTitle(screen.name);

@@ -22,6 +22,13 @@ public:
     virtual QList<Screen> screens() const = 0;
     // Whether the display is the computer's own panel.
     virtual bool isBuiltin(quint32 display) const = 0;
+    // The screens with a display number that are not the built-in panel, in the platform's order.
+    QList<Screen> externalScreens() const {
+        QList<Screen> external = screens();
+        external.removeIf(
+            [this](const Screen& screen) { return !screen.number || isBuiltin(*screen.number); });
+        return external;
+    }
     // The display carrying the primary screen.
     virtual quint32 mainDisplay() const = 0;
 
