@@ -63,6 +63,22 @@ DisplayMode modeFrom(const XRRModeInfo& info) {
         .id = info.id, .width = int(info.width), .height = int(info.height), .refreshRate = rate};
 }
 
+// An output with what it is driven by now; pointers stay empty where X has nothing.
+struct OutputState {
+    Resources resources;
+    OutputInfo output;
+    CrtcInfo crtc;
+};
+
+OutputState outputState(Display* display, RROutput id) {
+    OutputState state{resources(display), {}, {}};
+    if (state.resources)
+        state.output.reset(XRRGetOutputInfo(display, state.resources.get(), id));
+    if (state.output && state.output->crtc)
+        state.crtc.reset(XRRGetCrtcInfo(display, state.resources.get(), state.output->crtc));
+    return state;
+}
+
 std::optional<DisplayMode> modeWithId(const XRRScreenResources& res, RRMode id) {
     for (int i = 0; i < res.nmode; ++i) {
         if (res.modes[i].id == id)
@@ -118,41 +134,42 @@ quint32 X11Displays::mainDisplay() const {
 }
 
 std::optional<DisplayMode> X11Displays::currentMode(quint32 display) const {
-    const std::optional<Entry> found = entryFor(display);
-    const Resources res = found && found->hasOutput ? resources(m_display) : Resources();
-    if (!res)
+    if (!hasOwnOutput(display))
         return std::nullopt;
-    const OutputInfo output(XRRGetOutputInfo(m_display, res.get(), display));
-    const CrtcInfo crtc(output && output->crtc ? XRRGetCrtcInfo(m_display, res.get(), output->crtc)
-                                               : nullptr);
-    return crtc ? modeWithId(*res, crtc->mode) : std::nullopt;
+    const OutputState state = outputState(m_display, display);
+    return state.crtc ? modeWithId(*state.resources, state.crtc->mode) : std::nullopt;
 }
 
 QList<DisplayMode> X11Displays::allModes(quint32 display) const {
-    const std::optional<Entry> found = entryFor(display);
-    const Resources res = found && found->hasOutput ? resources(m_display) : Resources();
-    const OutputInfo output(res ? XRRGetOutputInfo(m_display, res.get(), display) : nullptr);
     QList<DisplayMode> modes;
-    for (int i = 0; output && i < output->nmode; ++i) {
-        if (const std::optional<DisplayMode> mode = modeWithId(*res, output->modes[i]))
+    if (!hasOwnOutput(display))
+        return modes;
+    const OutputState state = outputState(m_display, display);
+    for (int i = 0; state.output && i < state.output->nmode; ++i) {
+        if (const std::optional<DisplayMode> mode =
+                modeWithId(*state.resources, state.output->modes[i]))
             modes.append(*mode);
     }
     return modes;
 }
 
 bool X11Displays::setMode(quint32 display, const DisplayMode& mode) {
-    const std::optional<Entry> found = entryFor(display);
-    const Resources res = found && found->hasOutput ? resources(m_display) : Resources();
-    const OutputInfo output(res ? XRRGetOutputInfo(m_display, res.get(), display) : nullptr);
-    const CrtcInfo crtc(output && output->crtc ? XRRGetCrtcInfo(m_display, res.get(), output->crtc)
-                                               : nullptr);
-    if (!crtc)
+    if (!hasOwnOutput(display))
         return false;
+    const OutputState state = outputState(m_display, display);
+    if (!state.crtc)
+        return false;
+    const XRRCrtcInfo& crtc = *state.crtc;
     const Status status =
-        XRRSetCrtcConfig(m_display, res.get(), output->crtc, CurrentTime, crtc->x, crtc->y,
-                         RRMode(mode.id), crtc->rotation, crtc->outputs, crtc->noutput);
+        XRRSetCrtcConfig(m_display, state.resources.get(), state.output->crtc, CurrentTime, crtc.x,
+                         crtc.y, RRMode(mode.id), crtc.rotation, crtc.outputs, crtc.noutput);
     XSync(m_display, False);
     return status == RRSetConfigSuccess;
+}
+
+bool X11Displays::hasOwnOutput(quint32 display) const {
+    const std::optional<Entry> found = entryFor(display);
+    return found && found->hasOutput;
 }
 
 quint32 X11Displays::numberForName(const QString& name) {

@@ -38,6 +38,8 @@ private:
     QList<Entry> entries() const;
     Entry entry(QScreen* screen) const;
     std::optional<Entry> entryFor(quint32 display) const;
+    // Whether the display is a RandR output of its own, with modes to list and set.
+    bool hasOwnOutput(quint32 display) const;
     void watch(QScreen* screen);
     void screensChanged();
 
