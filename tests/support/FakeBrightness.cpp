@@ -27,7 +27,8 @@ static QStringList asked(const QString& file) {
 }
 
 QString FakeBrightness::lastDisplayAsked() const {
-    return asked(file()).value(asked(file()).size() - 1);
+    const QStringList displays = asked(file());
+    return displays.isEmpty() ? QString() : displays.last();
 }
 
 int FakeBrightness::calls() const {
