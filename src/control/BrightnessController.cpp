@@ -35,7 +35,7 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
       m_signalWakeDisplayNames(std::move(config.signalWakeDisplayNames)),
       m_toolRunner(config.toolTimeLimit), m_bundleDirectory(std::move(config.bundleDirectory)),
       m_brightnessLibrary(std::move(config.brightnessLibrary)), m_displays(displays),
-      m_loginItem(loginItem), m_hud(displays) {
+      m_loginItem(loginItem), m_hud(displays, config.overlayTiming) {
     refresh();
     registerScreenObserver();
 }

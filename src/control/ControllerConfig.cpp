@@ -18,6 +18,7 @@ ControllerConfig ControllerConfig::standard() {
         .toolTimeLimit = 10s,
         .bundleDirectory = bundle,
         .brightnessLibrary = QDir(bundle).filePath(QString::fromUtf8(build::brightnessLibrary)),
+        .overlayTiming = {},
     };
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hud/BrightnessHUD.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,7 @@ struct ControllerConfig {
     std::chrono::milliseconds toolTimeLimit; // a tool running longer is killed
     QString bundleDirectory;                 // where panelctl lives, beside the application
     QString brightnessLibrary;               // answers the built-in display's brightness
+    HUDTiming overlayTiming;                 // how long the overlay stays and fades
 
     static ControllerConfig standard();
 };
