@@ -37,14 +37,14 @@ INSTANTIATE_TEST_SUITE_P(
                       LevelCase{"negativeInfinite", -INFINITY, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
-QString failureText(const Result<qint64>& result) {
+QString failureText(const Result<qint64, Failure>& result) {
     return result.ok() ? QStringLiteral("<ok>") : describe(result.failure());
 }
 
 TEST(BrightnessProbe, ReadsThroughTheLoadedLibrary) {
     const FakeBrightness fake;
     fake.answer("0.42");
-    const Result<qint64> level = readMainDisplayBrightness(FakeBrightness::library(), 77);
+    const Result<qint64, Failure> level = readMainDisplayBrightness(FakeBrightness::library(), 77);
     ASSERT_TRUE(level.ok()) << failureText(level).toStdString();
     EXPECT_EQ(level.value(), 42);
     EXPECT_EQ(fake.lastDisplayAsked(), "77");
@@ -65,7 +65,7 @@ TEST(BrightnessProbe, FailuresCarryTheirTexts) {
 }
 
 TEST(BrightnessProbe, OurLibraryAnswersFromTheSystemBacklight) {
-    const Result<qint64> level = readMainDisplayBrightness(LUMORA_BRIGHTNESS_LIBRARY, 1);
+    const Result<qint64, Failure> level = readMainDisplayBrightness(LUMORA_BRIGHTNESS_LIBRARY, 1);
     if (QDir("/sys/class/backlight").isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot))
         EXPECT_EQ(failureText(level), "显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度");
     else

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 using namespace lumora::ddc;
+using lumora::Result;
 
 namespace {
 
@@ -39,17 +40,17 @@ FakeMonitor monitorAt(uint16_t current, uint16_t maximum) {
 class FakeDevice : public DdcDevice {
 public:
     explicit FakeDevice(FakeMonitor& monitor) : m_monitor(monitor) {}
-    Expected<VcpValue> getVcp(uint8_t) override {
+    Result<VcpValue, Failure> getVcp(uint8_t) override {
         if (m_monitor.failure)
             return *m_monitor.failure;
         return VcpValue{m_monitor.current, m_monitor.maximum};
     }
-    Expected<Done> setVcp(uint8_t feature, uint16_t value, bool verify) override {
+    Result<void, Failure> setVcp(uint8_t feature, uint16_t value, bool verify) override {
         if (m_monitor.failure)
             return *m_monitor.failure;
         m_monitor.sets.emplace_back(feature, value, verify);
         m_monitor.current = value;
-        return Done{};
+        return {};
     }
 
 private:
@@ -59,7 +60,7 @@ private:
 // Monitors found by serial or number, as a detection would.
 class FakeDirectory : public DisplayDirectory {
 public:
-    Expected<std::unique_ptr<DdcDevice>> open(const Target& target) override {
+    Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) override {
         for (auto& [record, monitor] : monitors) {
             if (target.matches(record))
                 return std::unique_ptr<DdcDevice>(std::make_unique<FakeDevice>(monitor));
@@ -79,11 +80,11 @@ std::vector<uint8_t> edidWithSerial(uint8_t mark) {
 // A bus with an EDID at 0x50 and scripted replies at 0x37.
 class FakeBus : public I2cBus {
 public:
-    Expected<Done> write(uint8_t address, const std::vector<uint8_t>& bytes) override {
+    Result<void, Failure> write(uint8_t address, const std::vector<uint8_t>& bytes) override {
         writes.emplace_back(address, bytes);
-        return Done{};
+        return {};
     }
-    Expected<std::vector<uint8_t>> read(uint8_t address, size_t count) override {
+    Result<std::vector<uint8_t>, Failure> read(uint8_t address, size_t count) override {
         if (address == packet::edidAddress)
             return edid;
         if (replies.empty())
@@ -122,7 +123,7 @@ std::vector<uint8_t> vcpReply(uint8_t feature, uint16_t current, uint16_t maximu
 
 class FakeBuses : public I2cBusOpener {
 public:
-    Expected<std::unique_ptr<I2cBus>> open(int bus) override {
+    Result<std::unique_ptr<I2cBus>, Failure> open(int bus) override {
         opened.push_back(bus);
         const auto found = edids.find(bus);
         if (found == edids.end())
@@ -142,13 +143,13 @@ public:
 
 class FakeDetector : public DisplayDetector {
 public:
-    Expected<std::vector<DisplayRecord>> detect() override {
+    Result<std::vector<DisplayRecord>, Failure> detect() override {
         ++detections;
         if (failure)
             return *failure;
         return records;
     }
-    Expected<std::unique_ptr<DdcDevice>> open(const DisplayRecord& record) override {
+    Result<std::unique_ptr<DdcDevice>, Failure> open(const DisplayRecord& record) override {
         openedNumbers.push_back(record.number);
         return std::unique_ptr<DdcDevice>(std::make_unique<FakeDevice>(monitor));
     }
@@ -173,7 +174,7 @@ class PanelctlArguments : public ::testing::TestWithParam<PanelctlCase> {};
 
 TEST_P(PanelctlArguments, ParseAsExpected) {
     const PanelctlCase& row = GetParam();
-    const Expected<SetVcpRequest> parsed = parsePanelctl(row.arguments);
+    const Result<SetVcpRequest, Failure> parsed = parsePanelctlCommandLine(row.arguments);
     if (row.request) {
         ASSERT_TRUE(parsed.ok()) << parsed.failure().message;
         EXPECT_EQ(parsed.value(), *row.request);
@@ -252,7 +253,8 @@ struct LuminanceCase {
 class LuminanceArguments : public ::testing::TestWithParam<LuminanceCase> {};
 
 TEST_P(LuminanceArguments, ParseAsExpected) {
-    const Expected<LuminanceRequest> parsed = parseLuminance(GetParam().arguments);
+    const Result<LuminanceRequest, Failure> parsed =
+        parseLuminanceCommandLine(GetParam().arguments);
     ASSERT_EQ(parsed.ok(), GetParam().request.has_value());
     if (parsed.ok())
         EXPECT_EQ(parsed.value(), *GetParam().request);
@@ -382,17 +384,17 @@ TEST(I2cDdcDeviceTest, TalksDdcOnTheBus) {
     wire.replies = {vcpReply(0x10, 30, 100), vcpReply(0x10, 31, 100), vcpReply(0x10, 0, 0, 1)};
     I2cDdcDevice device(std::move(bus));
 
-    const Expected<VcpValue> value = device.getVcp(0x10);
+    const Result<VcpValue, Failure> value = device.getVcp(0x10);
     ASSERT_TRUE(value.ok());
     EXPECT_EQ(value.value().current, 30);
     EXPECT_EQ(wire.writes[0], std::make_pair(packet::displayAddress, packet::getVcpRequest(0x10)));
     EXPECT_GE(wire.paused, replyDelayMilliseconds);
 
-    const Expected<Done> verified = device.setVcp(0x10, 30, true);
+    const Result<void, Failure> verified = device.setVcp(0x10, 30, true);
     ASSERT_FALSE(verified.ok());
     EXPECT_EQ(verified.failure().message, "DDC 校验失败：功能 0x10 设置为 30，读回 31");
 
-    const Expected<VcpValue> unsupported = device.getVcp(0x10);
+    const Result<VcpValue, Failure> unsupported = device.getVcp(0x10);
     ASSERT_FALSE(unsupported.ok());
     EXPECT_EQ(unsupported.failure().message, "DDC 通信失败：显示器不支持功能 0x10");
 }
@@ -408,7 +410,7 @@ protected:
         buses.edids = {{3, edidWithSerial(1)}, {5, edidWithSerial(2)}, {6, edidWithSerial(3)}};
     }
 
-    Expected<std::unique_ptr<DdcDevice>> open(const Target& target) {
+    Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) {
         CachedDirectory directory(cache, buses, detector);
         return directory.open(target);
     }
@@ -425,7 +427,7 @@ TEST_F(CachedDirectoryTest, DetectsOnceThenUsesTheCachedBus) {
     EXPECT_EQ(detector.openedNumbers, std::vector<int>({3}));
     EXPECT_EQ(cache.load(), detector.records);
 
-    Expected<std::unique_ptr<DdcDevice>> device =
+    Result<std::unique_ptr<DdcDevice>, Failure> device =
         open({.number = std::nullopt, .serial = "2222222222222"});
     ASSERT_TRUE(device.ok());
     EXPECT_EQ(detector.detections, 1) << "served from the cache";
@@ -449,13 +451,13 @@ TEST_F(CachedDirectoryTest, AnotherMonitorOnTheBusMeansDetectingAgain) {
 }
 
 TEST_F(CachedDirectoryTest, NotFoundAndDetectionFailures) {
-    const Expected<std::unique_ptr<DdcDevice>> missing = open({.number = 7, .serial = {}});
+    const Result<std::unique_ptr<DdcDevice>, Failure> missing = open({.number = 7, .serial = {}});
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.failure().exitStatus(), 3);
     EXPECT_EQ(missing.failure().message, "找不到编号为 7 的显示器");
 
     detector.failure = Failure{Failure::Kind::NoAccess, "无权读写 /dev/i2c-*"};
-    const Expected<std::unique_ptr<DdcDevice>> denied = open({.number = 7, .serial = {}});
+    const Result<std::unique_ptr<DdcDevice>, Failure> denied = open({.number = 7, .serial = {}});
     ASSERT_FALSE(denied.ok());
     EXPECT_EQ(denied.failure().exitStatus(), 4);
 }
@@ -487,7 +489,7 @@ TEST(PluginDetectorTest, LoadsTheLibraryQuietly) {
     const int saved = dup(STDOUT_FILENO);
     const int file = ::open(capture.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(file, STDOUT_FILENO);
-    const Expected<std::vector<DisplayRecord>> detected = detector.detect();
+    const Result<std::vector<DisplayRecord>, Failure> detected = detector.detect();
     fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     ::close(file);

@@ -29,7 +29,7 @@ protected:
 TEST_F(LoginItemTest, RegistersAnEntryThatStartsThisProgram) {
     XdgAutostart item(lumora, folder());
     EXPECT_FALSE(item.isEnabled()) << "no entry yet";
-    EXPECT_EQ(item.registerApp(), std::nullopt);
+    EXPECT_TRUE(item.registerApp().ok());
     EXPECT_TRUE(item.isEnabled());
 
     QFile file(item.entryPath());
@@ -62,7 +62,7 @@ TEST_F(LoginItemTest, EntryStatesThatDoNotCount) {
     }
 
     writeEntry(head + "Exec=/opt/lumora/bin/lumora\nHidden=true\n");
-    EXPECT_EQ(item.registerApp(), std::nullopt);
+    EXPECT_TRUE(item.registerApp().ok());
     EXPECT_TRUE(item.isEnabled()) << "registering again replaces a hidden entry";
 }
 
@@ -84,7 +84,7 @@ TEST_F(LoginItemTest, PathsThatNeedQuotingRoundTrip) {
         EXPECT_EQ(XdgAutostart::programOf(row.exec), row.program);
 
         XdgAutostart item(row.program, folder());
-        ASSERT_EQ(item.registerApp(), std::nullopt);
+        ASSERT_TRUE(item.registerApp().ok());
         EXPECT_TRUE(item.isEnabled());
     }
 }
@@ -93,16 +93,17 @@ TEST_F(LoginItemTest, FailuresAreReadable) {
     QFile blocker(home.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     XdgAutostart underAFile(lumora, home.filePath("blocker/autostart"));
-    const std::optional<QString> folderError = underAFile.registerApp();
-    ASSERT_TRUE(folderError.has_value());
-    EXPECT_TRUE(folderError->startsWith("无法创建文件夹 ")) << folderError->toStdString();
+    const Result<void, QString> folderError = underAFile.registerApp();
+    ASSERT_FALSE(folderError.ok());
+    EXPECT_TRUE(folderError.failure().startsWith("无法创建文件夹 "))
+        << folderError.failure().toStdString();
 
     XdgAutostart item(lumora, folder());
     QDir().mkpath(item.entryPath()); // a folder where the entry should be
-    const std::optional<QString> writeError = item.registerApp();
-    ASSERT_TRUE(writeError.has_value());
-    EXPECT_TRUE(writeError->startsWith("无法写入 " + item.entryPath() + "："))
-        << writeError->toStdString();
+    const Result<void, QString> writeError = item.registerApp();
+    ASSERT_FALSE(writeError.ok());
+    EXPECT_TRUE(writeError.failure().startsWith("无法写入 " + item.entryPath() + "："))
+        << writeError.failure().toStdString();
     EXPECT_FALSE(item.isEnabled());
 }
 

@@ -14,12 +14,12 @@ namespace {
 
 class ToolRunnerTest : public ::testing::Test {
 protected:
-    Result<QString> run(const QStringList& rules, const QStringList& arguments = {"go"}) {
+    Result<QString, Failure> run(const QStringList& rules, const QStringList& arguments = {"go"}) {
         tool.script(rules);
         return runner.run(tool.path(), arguments);
     }
 
-    static QString message(const Result<QString>& result) {
+    static QString message(const Result<QString, Failure>& result) {
         return result.ok() ? QStringLiteral("<ok>") : describe(result.failure());
     }
 
@@ -28,39 +28,40 @@ protected:
 };
 
 TEST_F(ToolRunnerTest, ReturnsTrimmedStandardOutputAndPassesArgumentsVerbatim) {
-    const Result<QString> result = run({"display 2 chg luminance -5 *\tout=\\n  45 \\n"},
-                                       {"display", "2", "chg", "luminance", "-5", "$HOME;*"});
+    const Result<QString, Failure> result =
+        run({"display 2 chg luminance -5 *\tout=\\n  45 \\n"},
+            {"display", "2", "chg", "luminance", "-5", "$HOME;*"});
     ASSERT_TRUE(result.ok()) << message(result).toStdString();
     EXPECT_EQ(result.value(), "45");
     EXPECT_EQ(tool.log(), QStringList{"display 2 chg luminance -5 $HOME;*"});
 }
 
 TEST_F(ToolRunnerTest, NonZeroExitCarriesTheTrimmedStandardError) {
-    const Result<QString> result = run({"go\tout=45\terr=  DDC 通信失败\\n\texit=1"});
+    const Result<QString, Failure> result = run({"go\tout=45\terr=  DDC 通信失败\\n\texit=1"});
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("DDC 通信失败")));
 }
 
 TEST_F(ToolRunnerTest, NonZeroExitWithoutStandardErrorGivesAnEmptyMessage) {
-    const Result<QString> result = run({"go\texit=3"});
+    const Result<QString, Failure> result = run({"go\texit=3"});
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("")));
 }
 
 TEST_F(ToolRunnerTest, StandardErrorThatIsNotUtf8BecomesUnknownError) {
-    const Result<QString> result = run({"go\terr=bad \\xff\texit=1"});
+    const Result<QString, Failure> result = run({"go\terr=bad \\xff\texit=1"});
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("未知错误")));
 }
 
 TEST_F(ToolRunnerTest, StandardOutputThatIsNotUtf8BecomesEmpty) {
-    const Result<QString> result = run({"go\tout=4\\xc05"});
+    const Result<QString, Failure> result = run({"go\tout=4\\xc05"});
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value(), "");
 }
 
 TEST_F(ToolRunnerTest, ChildEndedBySignalIsAFailure) {
-    const Result<QString> result = run({"go\tout=45\terr=dying\tsignal=9"});
+    const Result<QString, Failure> result = run({"go\tout=45\terr=dying\tsignal=9"});
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("dying")));
 }
@@ -72,7 +73,7 @@ TEST_F(ToolRunnerTest, ToolsThatCannotStartFailWithThePlatformsDescription) {
     for (const QString& executable :
          {QStringLiteral("/nonexistent/m1ddc"), notExecutable, QStringLiteral("true")}) {
         SCOPED_TRACE(executable.toStdString());
-        const Result<QString> result = runner.run(executable, {});
+        const Result<QString, Failure> result = runner.run(executable, {});
         ASSERT_FALSE(result.ok());
         const auto* error = std::get_if<PlatformError>(&result.failure());
         ASSERT_NE(error, nullptr) << "a start failure is the platform's, not a ControlError";
@@ -81,7 +82,7 @@ TEST_F(ToolRunnerTest, ToolsThatCannotStartFailWithThePlatformsDescription) {
 }
 
 TEST_F(ToolRunnerTest, DrainsMegabytesOnBothPipesWhileTheChildRuns) {
-    const Result<QString> result = run({"go\toutbytes=4000000\terrbytes=4000000"});
+    const Result<QString, Failure> result = run({"go\toutbytes=4000000\terrbytes=4000000"});
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value().size(), 4000000);
 }
@@ -89,7 +90,7 @@ TEST_F(ToolRunnerTest, DrainsMegabytesOnBothPipesWhileTheChildRuns) {
 TEST_F(ToolRunnerTest, KillsAChildThatOutlivesTheTimeLimit) {
     const ToolRunner hasty(300ms);
     tool.script({"go\thang"});
-    const Result<QString> result = hasty.run(tool.path(), {"go"});
+    const Result<QString, Failure> result = hasty.run(tool.path(), {"go"});
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.failure(),
               Failure(ControlError::commandFailed("m1ddc 在 0.3 秒内没有结束，已被终止")));
@@ -100,7 +101,7 @@ TEST_F(ToolRunnerTest, TimersRunWhileTheToolRuns) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(10ms);
-    const Result<QString> result = run({"go\tsleep=300\tout=1"});
+    const Result<QString, Failure> result = run({"go\tsleep=300\tout=1"});
     ASSERT_TRUE(result.ok());
     EXPECT_GT(ticks, 5);
 }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 using lumora::decodeToolText;
-using lumora::parseLuminance;
+using lumora::parseLuminanceAnswer;
 
 namespace {
 
@@ -19,7 +19,7 @@ class AnswerRule : public ::testing::TestWithParam<AnswerCase> {};
 TEST_P(AnswerRule, DecodesTrimsAndParses) {
     const AnswerCase& row = GetParam();
     const std::optional<QString> text = decodeToolText(row.output);
-    const std::optional<qint64> value = text ? parseLuminance(*text) : std::nullopt;
+    const std::optional<qint64> value = text ? parseLuminanceAnswer(*text) : std::nullopt;
     EXPECT_EQ(value, row.value);
 }
 

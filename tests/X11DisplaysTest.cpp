@@ -83,9 +83,9 @@ TEST_F(X11DisplaysTest, SwitchesRefreshRatesForReal) {
     ASSERT_NE(fifty, modes.cend());
     EXPECT_EQ(wakeMode(*current, modes)->refreshRate, 0) << "Xvfb's own mode comes first";
 
-    ASSERT_TRUE(displays.setMode(number, *fifty));
+    ASSERT_TRUE(displays.setMode(number, *fifty).ok());
     EXPECT_EQ(displays.currentMode(number), *fifty);
-    ASSERT_TRUE(displays.setMode(number, *current));
+    ASSERT_TRUE(displays.setMode(number, *current).ok());
     EXPECT_EQ(displays.currentMode(number), current);
 }
 

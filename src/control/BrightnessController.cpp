@@ -94,21 +94,21 @@ void BrightnessController::guarded(const Work& work) {
     if (m_isWorking)
         return;
     setWorking(true);
-    if (const Result<void> result = work(); !result.ok())
+    if (const Result<void, Failure> result = work(); !result.ok())
         setStatus(QStringLiteral("操作失败：") + describe(result.failure()));
     setWorking(false);
 }
 
-Result<void> BrightnessController::refreshMonitors() {
+Result<void, Failure> BrightnessController::refreshMonitors() {
     for (qsizetype index = 0; index < m_monitors.size(); ++index) {
         const qint64 display = m_monitors[index].displayIndex;
-        const Result<qint64> brightness =
+        const Result<qint64, Failure> brightness =
             read(QStringLiteral("get"), QStringLiteral("luminance"), display);
         if (!brightness.ok())
             return brightness.failure();
         updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = brightness.value(); });
 
-        const Result<qint64> maximum =
+        const Result<qint64, Failure> maximum =
             read(QStringLiteral("max"), QStringLiteral("luminance"), display);
         if (!maximum.ok())
             return maximum.failure();
@@ -118,8 +118,8 @@ Result<void> BrightnessController::refreshMonitors() {
     return {};
 }
 
-Result<void> BrightnessController::stepMonitor(const Monitor& monitor, qint64 step) {
-    const Result<qint64> value = runLuminanceCommand(
+Result<void, Failure> BrightnessController::stepMonitor(const Monitor& monitor, qint64 step) {
+    const Result<qint64, Failure> value = runLuminanceCommand(
         {QStringLiteral("display"), QString::number(monitor.displayIndex), QStringLiteral("chg"),
          QStringLiteral("luminance"), QString::number(step)});
     if (!value.ok())
@@ -134,28 +134,28 @@ Result<void> BrightnessController::stepMonitor(const Monitor& monitor, qint64 st
     return {};
 }
 
-Result<void> BrightnessController::syncMonitors() {
-    const Result<qint64> level = mainDisplayBrightness();
+Result<void, Failure> BrightnessController::syncMonitors() {
+    const Result<qint64, Failure> level = mainDisplayBrightness();
     if (!level.ok())
         return level.failure();
-    if (Result<void> applied = applyMainBrightness(level.value()); !applied.ok())
+    if (Result<void, Failure> applied = applyMainBrightness(level.value()); !applied.ok())
         return applied;
     setStatus(QStringLiteral("已同步到 MacBook 主屏：%1%").arg(level.value()));
     return {};
 }
 
-Result<void> BrightnessController::startBlackoutTest() {
+Result<void, Failure> BrightnessController::startBlackoutTest() {
     m_isBlackoutActive = true;
     updateBlackoutWindows();
-    if (Result<void> off = setExternalDisplayPower(false); !off.ok())
+    if (Result<void, Failure> off = setExternalDisplayPower(false); !off.ok())
         return off;
     setTestingBlackout(true);
     setStatus(QStringLiteral("正在测试：两个外接屏背光已关闭"));
     return {};
 }
 
-Result<void> BrightnessController::endBlackoutTest() {
-    if (Result<void> on = setExternalDisplayPower(true); !on.ok())
+Result<void, Failure> BrightnessController::endBlackoutTest() {
+    if (Result<void, Failure> on = setExternalDisplayPower(true); !on.ok())
         return on;
     m_isBlackoutActive = false;
     updateBlackoutWindows();
@@ -179,7 +179,7 @@ void BrightnessController::startSyncTimer() {
 void BrightnessController::syncIfNeeded() {
     if (!m_isAutoSyncing || m_isWorking)
         return;
-    const Result<qint64> level = mainDisplayBrightness();
+    const Result<qint64, Failure> level = mainDisplayBrightness();
     if (!level.ok()) {
         setStatus(QStringLiteral("自动同步失败：") + describe(level.failure()));
         return;
@@ -189,7 +189,7 @@ void BrightnessController::syncIfNeeded() {
 
     decideOverlay(level.value());
     setWorking(true);
-    if (const Result<void> applied = applyMainBrightness(level.value()); applied.ok()) {
+    if (const Result<void, Failure> applied = applyMainBrightness(level.value()); applied.ok()) {
         setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level.value()));
         setWorking(false);
     } else {
@@ -216,15 +216,15 @@ void BrightnessController::decideOverlay(qint64 level) {
 void BrightnessController::enableLaunchAtLogin() {
     if (m_loginItem.isEnabled())
         return;
-    if (const std::optional<QString> error = m_loginItem.registerApp())
-        setStatus(QStringLiteral("请在系统设置的登录项中允许 Lumora：") + *error);
+    if (const Result<void, QString> registered = m_loginItem.registerApp(); !registered.ok())
+        setStatus(QStringLiteral("请在系统设置的登录项中允许 Lumora：") + registered.failure());
 }
 
-Result<qint64> BrightnessController::mainDisplayBrightness() {
+Result<qint64, Failure> BrightnessController::mainDisplayBrightness() {
     return readMainDisplayBrightness(m_brightnessLibrary, m_displays.mainDisplay());
 }
 
-Result<void> BrightnessController::applyMainBrightness(qint64 level) {
+Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level) {
     m_isBlackoutActive = level == 0;
     updateBlackoutWindows();
     const qsizetype count = m_monitors.size();
@@ -237,19 +237,19 @@ Result<void> BrightnessController::applyMainBrightness(qint64 level) {
     }
 
     if (!m_didInitializePowerState || m_displaysPoweredOff) {
-        if (Result<void> powered = setExternalDisplayPower(true); !powered.ok())
+        if (Result<void, Failure> powered = setExternalDisplayPower(true); !powered.ok())
             return powered;
     }
     for (qsizetype index = 0; index < count; ++index) {
-        if (Result<void> set = setLuminance(index, level); !set.ok())
+        if (Result<void, Failure> set = setLuminance(index, level); !set.ok())
             return set;
     }
     m_lastMainBrightness = m_lastHUDBrightness = level;
     return {};
 }
 
-Result<void> BrightnessController::setLuminance(qsizetype index, qint64 level) {
-    const Result<qint64> value = runLuminanceCommand(
+Result<void, Failure> BrightnessController::setLuminance(qsizetype index, qint64 level) {
+    const Result<qint64, Failure> value = runLuminanceCommand(
         {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
          QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
     if (!value.ok())
@@ -258,7 +258,7 @@ Result<void> BrightnessController::setLuminance(qsizetype index, qint64 level) {
     return {};
 }
 
-Result<void> BrightnessController::setExternalDisplayPower(bool on) {
+Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
     const bool wereOff = m_displaysPoweredOff;
     const QString value = on ? QStringLiteral("0x01") : QStringLiteral("0x04");
     std::optional<Failure> lastError;
@@ -266,7 +266,7 @@ Result<void> BrightnessController::setExternalDisplayPower(bool on) {
     // A monitor that misses the command must not keep the other from getting it.
     const auto pass = [&] {
         for (const QString& serial : m_displaySerialNumbers) {
-            const Result<QString> run = runTool(
+            const Result<QString, Failure> run = runTool(
                 panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
                                  QStringLiteral("--sn"), serial, QStringLiteral("0xD6"), value});
             if (run.ok())
@@ -298,8 +298,8 @@ void BrightnessController::wakeDisplaysBySignal() {
         if (!current)
             continue;
         const std::optional<DisplayMode> other = wakeMode(*current, m_displays.allModes(display));
-        if (other && m_displays.setMode(display, *other))
-            m_displays.setMode(display, *current);
+        if (other && m_displays.setMode(display, *other).ok())
+            (void)m_displays.setMode(display, *current);
     }
 }
 
@@ -323,22 +323,22 @@ QString BrightnessController::panelctlPath() const {
     return QDir(m_bundleDirectory).filePath(QStringLiteral("panelctl"));
 }
 
-Result<QString> BrightnessController::runTool(const QString& executable,
-                                              const QStringList& arguments) {
+Result<QString, Failure> BrightnessController::runTool(const QString& executable,
+                                                       const QStringList& arguments) {
     return m_toolRunner.run(executable, arguments);
 }
 
-Result<qint64> BrightnessController::read(const QString& command, const QString& property,
-                                          qint64 display) {
+Result<qint64, Failure> BrightnessController::read(const QString& command, const QString& property,
+                                                   qint64 display) {
     return runLuminanceCommand(
         {QStringLiteral("display"), QString::number(display), command, property});
 }
 
-Result<qint64> BrightnessController::runLuminanceCommand(const QStringList& arguments) {
-    const Result<QString> answer = runTool(m_executable, arguments);
+Result<qint64, Failure> BrightnessController::runLuminanceCommand(const QStringList& arguments) {
+    const Result<QString, Failure> answer = runTool(m_executable, arguments);
     if (!answer.ok())
         return answer.failure();
-    if (const std::optional<qint64> value = parseLuminance(answer.value()))
+    if (const std::optional<qint64> value = parseLuminanceAnswer(answer.value()))
         return *value;
     return ControlError::invalidResponse(answer.value());
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "base/Result.h"
 #include "control/BlackoutWindow.h"
 #include "control/ControllerConfig.h"
+#include "control/Failure.h"
 #include "control/Monitor.h"
-#include "control/Result.h"
 #include "control/ToolRunner.h"
 #include "hud/BrightnessHUD.h"
 #include "platform/Displays.h"
@@ -62,35 +63,35 @@ signals:
     void objectWillChange();
 
 private:
-    using Work = std::function<Result<void>()>;
+    using Work = std::function<Result<void, Failure>()>;
 
     // Runs `work` unless another operation is running, and turns its failure into the status line.
     void guarded(const Work& work);
 
-    Result<void> refreshMonitors();
-    Result<void> stepMonitor(const Monitor& monitor, qint64 step);
-    Result<void> syncMonitors();
-    Result<void> startBlackoutTest();
-    Result<void> endBlackoutTest();
+    Result<void, Failure> refreshMonitors();
+    Result<void, Failure> stepMonitor(const Monitor& monitor, qint64 step);
+    Result<void, Failure> syncMonitors();
+    Result<void, Failure> startBlackoutTest();
+    Result<void, Failure> endBlackoutTest();
 
     void startSyncTimer();
     void syncIfNeeded();
     void decideOverlay(qint64 level);
     void enableLaunchAtLogin();
 
-    Result<qint64> mainDisplayBrightness();
+    Result<qint64, Failure> mainDisplayBrightness();
     // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
-    Result<void> applyMainBrightness(qint64 level);
-    Result<void> setLuminance(qsizetype index, qint64 level);
-    Result<void> setExternalDisplayPower(bool on);
+    Result<void, Failure> applyMainBrightness(qint64 level);
+    Result<void, Failure> setLuminance(qsizetype index, qint64 level);
+    Result<void, Failure> setExternalDisplayPower(bool on);
     void wakeDisplaysBySignal();
     void updateBlackoutWindows();
     QString panelctlPath() const;
 
-    Result<QString> runTool(const QString& executable, const QStringList& arguments);
-    Result<qint64> read(const QString& command, const QString& property, qint64 display);
+    Result<QString, Failure> runTool(const QString& executable, const QStringList& arguments);
+    Result<qint64, Failure> read(const QString& command, const QString& property, qint64 display);
     // Runs the luminance tool with `arguments` and parses its answer.
-    Result<qint64> runLuminanceCommand(const QStringList& arguments);
+    Result<qint64, Failure> runLuminanceCommand(const QStringList& arguments);
     void registerScreenObserver();
 
     void setStatus(QString status);

@@ -27,7 +27,7 @@ std::optional<qint64> brightnessLevel(float raw) {
     return std::clamp<qint64>(std::llround(std::clamp(percent, -1.0, 101.0)), 0, 100);
 }
 
-Result<qint64> readMainDisplayBrightness(const QString& library, quint32 display) {
+Result<qint64, Failure> readMainDisplayBrightness(const QString& library, quint32 display) {
     // Opened and closed at every call, but never unmapped: after the first call, opening is a
     // look-up among the loaded libraries instead of a fresh load, which keeps the poll cheap.
     void* handle = dlopen(library.toLocal8Bit().constData(), RTLD_LAZY | RTLD_NODELETE);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "control/Result.h"
+#include "base/Result.h"
+#include "control/Failure.h"
 
 #include <QString>
 #include <optional>
@@ -9,7 +10,7 @@ namespace lumora {
 
 // Reads the built-in display's brightness as a whole percentage through the brightness library:
 // loaded, asked and unloaded again on every call, so nothing stale is ever kept.
-Result<qint64> readMainDisplayBrightness(const QString& library, quint32 display);
+Result<qint64, Failure> readMainDisplayBrightness(const QString& library, quint32 display);
 
 // A raw brightness fraction as a level from 0 to 100; nothing when it is not a finite number.
 std::optional<qint64> brightnessLevel(float raw);

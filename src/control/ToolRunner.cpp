@@ -20,7 +20,8 @@ QString withoutPathSearch(const QString& executable) {
 
 ToolRunner::ToolRunner(std::chrono::milliseconds timeLimit) : m_timeLimit(timeLimit) {}
 
-Result<QString> ToolRunner::run(const QString& executable, const QStringList& arguments) const {
+Result<QString, Failure> ToolRunner::run(const QString& executable,
+                                         const QStringList& arguments) const {
     QProcess process;
     process.setProgram(withoutPathSearch(executable));
     process.setArguments(arguments);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "control/Result.h"
+#include "base/Result.h"
+#include "control/Failure.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ class ToolRunner {
 public:
     explicit ToolRunner(std::chrono::milliseconds timeLimit);
 
-    Result<QString> run(const QString& executable, const QStringList& arguments) const;
+    Result<QString, Failure> run(const QString& executable, const QStringList& arguments) const;
 
 private:
     QString timeLimitMessage(const QString& executable) const;

@@ -18,7 +18,7 @@ std::optional<QString> decodeToolText(const QByteArray& bytes) {
     return text.trimmed();
 }
 
-std::optional<qint64> parseLuminance(QStringView text) {
+std::optional<qint64> parseLuminanceAnswer(QStringView text) {
     const bool negative = text.startsWith(u'-');
     if (negative || text.startsWith(u'+'))
         text = text.sliced(1);

@@ -12,6 +12,6 @@ namespace lumora {
 std::optional<QString> decodeToolText(const QByteArray& bytes);
 
 // A luminance answer: an optional sign and ASCII digits, nothing else, within 64 bits.
-std::optional<qint64> parseLuminance(QStringView text);
+std::optional<qint64> parseLuminanceAnswer(QStringView text);
 
 } // namespace lumora

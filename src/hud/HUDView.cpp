@@ -3,7 +3,8 @@
 #include "hud/HUDGeometry.h"
 #include "hud/HUDModel.h"
 #include "hud/LevelBar.h"
-#include "ui/Icons.h"
+#include "style/Icons.h"
+#include "style/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,10 +40,7 @@ HUDView::HUDView(const HUDModel& model, QWidget* parent) : QWidget(parent), m_mo
 
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("title"));
-    QFont font = m_title->font();
-    font.setPixelSize(15);
-    font.setWeight(QFont::DemiBold);
-    m_title->setFont(font);
+    m_title->setFont(theme::headline());
     QPalette white = m_title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     m_title->setPalette(white);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "platform/Screen.h"
 
 #include <QList>
@@ -35,8 +36,8 @@ public:
     virtual std::optional<DisplayMode> currentMode(quint32 display) const = 0;
     // Empty when the display's modes cannot be listed.
     virtual QList<DisplayMode> allModes(quint32 display) const = 0;
-    // Switches the display to `mode`; false when the platform refuses.
-    virtual bool setMode(quint32 display, const DisplayMode& mode) = 0;
+    // Switches the display to `mode`; on failure, the platform's reason.
+    virtual Result<void, QString> setMode(quint32 display, const DisplayMode& mode) = 0;
 
 signals:
     void screenParametersChanged();

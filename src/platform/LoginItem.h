@@ -1,7 +1,8 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QString>
-#include <optional>
 
 namespace lumora {
 
@@ -13,7 +14,7 @@ public:
     // Whether the application is registered and will start at the next login.
     virtual bool isEnabled() const = 0;
     // Registers the application; on failure, the platform's readable reason.
-    virtual std::optional<QString> registerApp() = 0;
+    virtual Result<void, QString> registerApp() = 0;
 };
 
 } // namespace lumora

@@ -153,18 +153,20 @@ QList<DisplayMode> X11Displays::allModes(quint32 display) const {
     return modes;
 }
 
-bool X11Displays::setMode(quint32 display, const DisplayMode& mode) {
+Result<void, QString> X11Displays::setMode(quint32 display, const DisplayMode& mode) {
     if (!hasOwnOutput(display))
-        return false;
+        return QStringLiteral("显示器 %1 没有自己的 RandR 输出").arg(display);
     const OutputState state = outputState(m_display, display);
     if (!state.crtc)
-        return false;
+        return QStringLiteral("显示器 %1 没有在用的 CRTC").arg(display);
     const XRRCrtcInfo& crtc = *state.crtc;
     const Status status =
         XRRSetCrtcConfig(m_display, state.resources.get(), state.output->crtc, CurrentTime, crtc.x,
                          crtc.y, RRMode(mode.id), crtc.rotation, crtc.outputs, crtc.noutput);
     XSync(m_display, False);
-    return status == RRSetConfigSuccess;
+    if (status != RRSetConfigSuccess)
+        return QStringLiteral("XRandR 没有接受显示器 %1 的模式").arg(display);
+    return {};
 }
 
 bool X11Displays::hasOwnOutput(quint32 display) const {

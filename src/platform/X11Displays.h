@@ -23,7 +23,7 @@ public:
     quint32 mainDisplay() const override;
     std::optional<DisplayMode> currentMode(quint32 display) const override;
     QList<DisplayMode> allModes(quint32 display) const override;
-    bool setMode(quint32 display, const DisplayMode& mode) override;
+    Result<void, QString> setMode(quint32 display, const DisplayMode& mode) override;
 
     static quint32 numberForName(const QString& name);
     static bool isPanelConnector(const QString& name);

@@ -93,7 +93,7 @@ bool XdgAutostart::isEnabled() const {
            programOf(keys.value(QStringLiteral("Exec"))) == m_executable;
 }
 
-std::optional<QString> XdgAutostart::registerApp() {
+Result<void, QString> XdgAutostart::registerApp() {
     if (!QDir().mkpath(m_folder))
         return QStringLiteral("无法创建文件夹 %1").arg(m_folder);
     const QString entry = QStringLiteral("[Desktop Entry]\n"
@@ -106,7 +106,7 @@ std::optional<QString> XdgAutostart::registerApp() {
                               .arg(escapeValue(execValue(m_executable)));
     QSaveFile file(entryPath());
     if (file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8()) >= 0 && file.commit())
-        return std::nullopt;
+        return {};
     return QStringLiteral("无法写入 %1：%2").arg(entryPath(), file.errorString());
 }
 

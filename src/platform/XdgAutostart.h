@@ -15,7 +15,7 @@ public:
     static QString defaultFolder();
 
     bool isEnabled() const override;
-    std::optional<QString> registerApp() override;
+    Result<void, QString> registerApp() override;
 
     QString entryPath() const;
 

@@ -1,10 +1,10 @@
 #include "ui/ContentView.h"
 
 #include "control/BrightnessController.h"
+#include "style/Icons.h"
+#include "style/Theme.h"
 #include "ui/CommandButtons.h"
-#include "ui/Icons.h"
 #include "ui/MonitorRow.h"
-#include "ui/Theme.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

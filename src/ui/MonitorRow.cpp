@@ -1,7 +1,7 @@
 #include "ui/MonitorRow.h"
 
-#include "ui/Icons.h"
-#include "ui/Theme.h"
+#include "style/Icons.h"
+#include "style/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -8,11 +8,13 @@ std::optional<DisplayMode> FakeDisplays::currentMode(quint32 display) const {
     return current.value(display);
 }
 
-bool FakeDisplays::setMode(quint32 display, const DisplayMode& mode) {
+Result<void, QString> FakeDisplays::setMode(quint32 display, const DisplayMode& mode) {
     if (onSetMode)
         onSetMode();
     switches << QStringLiteral("%1:%2").arg(display).arg(mode.id);
-    return !refusing.contains(display);
+    if (refusing.contains(display))
+        return QStringLiteral("refused");
+    return {};
 }
 
 void FakeDisplays::setScreens(const QList<Screen>& screens) {

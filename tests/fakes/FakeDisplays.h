@@ -19,7 +19,7 @@ public:
     quint32 mainDisplay() const override { return main; }
     std::optional<DisplayMode> currentMode(quint32 display) const override;
     QList<DisplayMode> allModes(quint32 display) const override { return modes.value(display); }
-    bool setMode(quint32 display, const DisplayMode& mode) override;
+    Result<void, QString> setMode(quint32 display, const DisplayMode& mode) override;
 
     // Replaces the screens and announces the change, as a plug or unplug would.
     void setScreens(const QList<Screen>& screens);

@@ -8,11 +8,12 @@ namespace lumora::test {
 class FakeLoginItem : public LoginItem {
 public:
     bool isEnabled() const override { return enabled; }
-    std::optional<QString> registerApp() override {
+    Result<void, QString> registerApp() override {
         ++registrations;
-        if (!refusal)
-            enabled = true;
-        return refusal;
+        if (refusal)
+            return *refusal;
+        enabled = true;
+        return {};
     }
 
     bool enabled = false;

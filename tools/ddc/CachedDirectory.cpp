@@ -15,11 +15,11 @@ CachedDirectory::CachedDirectory(const DisplayCache& cache, I2cBusOpener& buses,
                                  DisplayDetector& detector)
     : m_cache(cache), m_buses(buses), m_detector(detector) {}
 
-Expected<std::unique_ptr<DdcDevice>> CachedDirectory::open(const Target& target) {
+Result<std::unique_ptr<DdcDevice>, Failure> CachedDirectory::open(const Target& target) {
     if (std::unique_ptr<DdcDevice> cached = openCached(target))
         return cached;
 
-    const Expected<std::vector<DisplayRecord>> detected = m_detector.detect();
+    const Result<std::vector<DisplayRecord>, Failure> detected = m_detector.detect();
     if (!detected.ok())
         return detected.failure();
     m_cache.save(detected.value());
@@ -36,12 +36,13 @@ std::unique_ptr<DdcDevice> CachedDirectory::openCached(const Target& target) {
                                     [&](const DisplayRecord& r) { return target.matches(r); });
     if (found == records.end())
         return nullptr;
-    Expected<std::unique_ptr<I2cBus>> bus = m_buses.open(found->bus);
+    Result<std::unique_ptr<I2cBus>, Failure> bus = m_buses.open(found->bus);
     if (!bus.ok())
         return nullptr;
     // Another monitor may sit on that bus now: only the same EDID counts.
     const bool offsetSent = bus.value()->write(packet::edidAddress, {0x00}).ok();
-    const Expected<std::vector<uint8_t>> edid = bus.value()->read(packet::edidAddress, edidSize);
+    const Result<std::vector<uint8_t>, Failure> edid =
+        bus.value()->read(packet::edidAddress, edidSize);
     if (!offsetSent || !edid.ok() || edid.value() != found->edid)
         return nullptr;
     return std::make_unique<I2cDdcDevice>(std::move(bus.value()));

@@ -12,7 +12,7 @@ class CachedDirectory : public DisplayDirectory {
 public:
     CachedDirectory(const DisplayCache& cache, I2cBusOpener& buses, DisplayDetector& detector);
 
-    Expected<std::unique_ptr<DdcDevice>> open(const Target& target) override;
+    Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) override;
 
 private:
     std::unique_ptr<DdcDevice> openCached(const Target& target);

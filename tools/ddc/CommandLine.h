@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ddc/Expected.h"
+#include "ddc/Failure.h"
 
 #include <optional>
 #include <string>

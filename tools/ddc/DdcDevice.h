@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ddc/Expected.h"
+#include "ddc/Failure.h"
 
 #include <cstdint>
 
@@ -16,9 +16,9 @@ class DdcDevice {
 public:
     virtual ~DdcDevice() = default;
 
-    virtual Expected<VcpValue> getVcp(uint8_t feature) = 0;
+    virtual Result<VcpValue, Failure> getVcp(uint8_t feature) = 0;
     // With `verify`, the value is read back and must be the one set.
-    virtual Expected<Done> setVcp(uint8_t feature, uint16_t value, bool verify) = 0;
+    virtual Result<void, Failure> setVcp(uint8_t feature, uint16_t value, bool verify) = 0;
 };
 
 } // namespace lumora::ddc

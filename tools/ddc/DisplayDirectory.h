@@ -2,7 +2,7 @@
 
 #include "ddc/DdcDevice.h"
 #include "ddc/DisplayRecord.h"
-#include "ddc/Expected.h"
+#include "ddc/Failure.h"
 
 #include <memory>
 #include <vector>
@@ -13,16 +13,16 @@ namespace lumora::ddc {
 class DisplayDirectory {
 public:
     virtual ~DisplayDirectory() = default;
-    virtual Expected<std::unique_ptr<DdcDevice>> open(const Target& target) = 0;
+    virtual Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) = 0;
 };
 
 // The library's full detection of every monitor, and access to what it found.
 class DisplayDetector {
 public:
     virtual ~DisplayDetector() = default;
-    virtual Expected<std::vector<DisplayRecord>> detect() = 0;
+    virtual Result<std::vector<DisplayRecord>, Failure> detect() = 0;
     // Opens a monitor of the last detection.
-    virtual Expected<std::unique_ptr<DdcDevice>> open(const DisplayRecord& record) = 0;
+    virtual Result<std::unique_ptr<DdcDevice>, Failure> open(const DisplayRecord& record) = 0;
 };
 
 } // namespace lumora::ddc

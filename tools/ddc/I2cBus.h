@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ddc/Expected.h"
+#include "ddc/Failure.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,8 +13,8 @@ class I2cBus {
 public:
     virtual ~I2cBus() = default;
 
-    virtual Expected<Done> write(uint8_t address, const std::vector<uint8_t>& bytes) = 0;
-    virtual Expected<std::vector<uint8_t>> read(uint8_t address, size_t count) = 0;
+    virtual Result<void, Failure> write(uint8_t address, const std::vector<uint8_t>& bytes) = 0;
+    virtual Result<std::vector<uint8_t>, Failure> read(uint8_t address, size_t count) = 0;
     // Waits the pause the protocol asks for between messages.
     virtual void pause(int milliseconds) = 0;
 };
@@ -23,7 +23,7 @@ public:
 class I2cBusOpener {
 public:
     virtual ~I2cBusOpener() = default;
-    virtual Expected<std::unique_ptr<I2cBus>> open(int bus) = 0;
+    virtual Result<std::unique_ptr<I2cBus>, Failure> open(int bus) = 0;
 };
 
 } // namespace lumora::ddc

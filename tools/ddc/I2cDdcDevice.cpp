@@ -17,12 +17,13 @@ std::string hex(uint8_t feature) {
 
 I2cDdcDevice::I2cDdcDevice(std::unique_ptr<I2cBus> bus) : m_bus(std::move(bus)) {}
 
-Expected<VcpValue> I2cDdcDevice::getVcp(uint8_t feature) {
-    if (Expected<Done> sent = m_bus->write(packet::displayAddress, packet::getVcpRequest(feature));
+Result<VcpValue, Failure> I2cDdcDevice::getVcp(uint8_t feature) {
+    if (Result<void, Failure> sent =
+            m_bus->write(packet::displayAddress, packet::getVcpRequest(feature));
         !sent.ok())
         return sent.failure();
     m_bus->pause(replyDelayMilliseconds);
-    const Expected<std::vector<uint8_t>> reply =
+    const Result<std::vector<uint8_t>, Failure> reply =
         m_bus->read(packet::displayAddress, packet::getVcpReplySize);
     if (!reply.ok())
         return reply.failure();
@@ -34,24 +35,24 @@ Expected<VcpValue> I2cDdcDevice::getVcp(uint8_t feature) {
     return VcpValue{parsed->current, parsed->maximum};
 }
 
-Expected<Done> I2cDdcDevice::setVcp(uint8_t feature, uint16_t value, bool verify) {
-    if (Expected<Done> sent =
+Result<void, Failure> I2cDdcDevice::setVcp(uint8_t feature, uint16_t value, bool verify) {
+    if (Result<void, Failure> sent =
             m_bus->write(packet::displayAddress, packet::setVcpRequest(feature, value));
         !sent.ok())
         return sent;
     // The next message must wait for the monitor to take the value; a command that ends here
     // leaves that wait to whoever speaks next.
     if (!verify)
-        return Done{};
+        return {};
     m_bus->pause(setDelayMilliseconds);
-    const Expected<VcpValue> readBack = getVcp(feature);
+    const Result<VcpValue, Failure> readBack = getVcp(feature);
     if (!readBack.ok())
         return readBack.failure();
     if (readBack.value().current != value)
         return communicationFailure("DDC 校验失败：功能 " + hex(feature) + " 设置为 " +
                                     std::to_string(value) + "，读回 " +
                                     std::to_string(readBack.value().current));
-    return Done{};
+    return {};
 }
 
 } // namespace lumora::ddc

@@ -12,8 +12,8 @@ class I2cDdcDevice : public DdcDevice {
 public:
     explicit I2cDdcDevice(std::unique_ptr<I2cBus> bus);
 
-    Expected<VcpValue> getVcp(uint8_t feature) override;
-    Expected<Done> setVcp(uint8_t feature, uint16_t value, bool verify) override;
+    Result<VcpValue, Failure> getVcp(uint8_t feature) override;
+    Result<void, Failure> setVcp(uint8_t feature, uint16_t value, bool verify) override;
 
 private:
     std::unique_ptr<I2cBus> m_bus;

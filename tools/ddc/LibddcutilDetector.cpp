@@ -22,7 +22,7 @@ public:
         ddca_close_display(m_handle);
     }
 
-    Expected<VcpValue> getVcp(uint8_t feature) override {
+    Result<VcpValue, Failure> getVcp(uint8_t feature) override {
         DDCA_Non_Table_Vcp_Value value{};
         DDCA_Status status = 0;
         {
@@ -34,7 +34,7 @@ public:
         return VcpValue{uint16_t(value.sh << 8 | value.sl), uint16_t(value.mh << 8 | value.ml)};
     }
 
-    Expected<Done> setVcp(uint8_t feature, uint16_t value, bool verify) override {
+    Result<void, Failure> setVcp(uint8_t feature, uint16_t value, bool verify) override {
         DDCA_Status status = 0;
         {
             const QuietOutput quiet;
@@ -44,7 +44,7 @@ public:
         }
         if (status != 0)
             return libraryFailure(status);
-        return Done{};
+        return {};
     }
 
 private:
@@ -58,7 +58,7 @@ LibddcutilDetector::~LibddcutilDetector() {
         ddca_free_display_info_list(m_detected);
 }
 
-Expected<std::vector<DisplayRecord>> LibddcutilDetector::detect() {
+Result<std::vector<DisplayRecord>, Failure> LibddcutilDetector::detect() {
     {
         const QuietOutput quiet;
         ddca_enable_usb_display_detection(false);
@@ -75,7 +75,7 @@ Expected<std::vector<DisplayRecord>> LibddcutilDetector::detect() {
     return records;
 }
 
-Expected<std::unique_ptr<DdcDevice>> LibddcutilDetector::open(const DisplayRecord& record) {
+Result<std::unique_ptr<DdcDevice>, Failure> LibddcutilDetector::open(const DisplayRecord& record) {
     for (int i = 0; m_detected && i < m_detected->ct; ++i) {
         if (m_detected->info[i].dispno != record.number)
             continue;
@@ -89,8 +89,8 @@ Expected<std::unique_ptr<DdcDevice>> LibddcutilDetector::open(const DisplayRecor
             return libraryFailure(status);
         return std::unique_ptr<DdcDevice>(std::make_unique<LibddcutilDevice>(handle));
     }
-    return Failure{Failure::Kind::NotFound, "找不到编号为 " + std::to_string(record.number) +
-                                                " 的显示器"};
+    return Failure{Failure::Kind::NotFound,
+                   "找不到编号为 " + std::to_string(record.number) + " 的显示器"};
 }
 
 } // namespace lumora::ddc

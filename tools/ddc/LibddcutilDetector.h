@@ -13,8 +13,8 @@ public:
     LibddcutilDetector() = default;
     ~LibddcutilDetector() override;
 
-    Expected<std::vector<DisplayRecord>> detect() override;
-    Expected<std::unique_ptr<DdcDevice>> open(const DisplayRecord& record) override;
+    Result<std::vector<DisplayRecord>, Failure> detect() override;
+    Result<std::unique_ptr<DdcDevice>, Failure> open(const DisplayRecord& record) override;
 
 private:
     DDCA_Display_Info_List* m_detected = nullptr;

@@ -14,27 +14,29 @@ namespace lumora::ddc {
 LinuxI2cBus::LinuxI2cBus(int descriptor, std::string path)
     : m_descriptor(descriptor), m_path(std::move(path)) {}
 
-LinuxI2cBus::~LinuxI2cBus() { ::close(m_descriptor); }
+LinuxI2cBus::~LinuxI2cBus() {
+    ::close(m_descriptor);
+}
 
-Expected<Done> LinuxI2cBus::select(uint8_t address) {
+Result<void, Failure> LinuxI2cBus::select(uint8_t address) {
     if (ioctl(m_descriptor, I2C_SLAVE, address) == 0)
-        return Done{};
+        return {};
     // A kernel driver may hold the address (an EEPROM driver at 0x50, say); DDC still works.
     if (errno == EBUSY && ioctl(m_descriptor, I2C_SLAVE_FORCE, address) == 0)
-        return Done{};
+        return {};
     return failure("选择地址");
 }
 
-Expected<Done> LinuxI2cBus::write(uint8_t address, const std::vector<uint8_t>& bytes) {
-    if (Expected<Done> selected = select(address); !selected.ok())
+Result<void, Failure> LinuxI2cBus::write(uint8_t address, const std::vector<uint8_t>& bytes) {
+    if (Result<void, Failure> selected = select(address); !selected.ok())
         return selected;
     if (::write(m_descriptor, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
         return failure("写入");
-    return Done{};
+    return {};
 }
 
-Expected<std::vector<uint8_t>> LinuxI2cBus::read(uint8_t address, size_t count) {
-    if (Expected<Done> selected = select(address); !selected.ok())
+Result<std::vector<uint8_t>, Failure> LinuxI2cBus::read(uint8_t address, size_t count) {
+    if (Result<void, Failure> selected = select(address); !selected.ok())
         return selected.failure();
     std::vector<uint8_t> bytes(count);
     if (::read(m_descriptor, bytes.data(), count) != ssize_t(count))
@@ -51,7 +53,7 @@ Failure LinuxI2cBus::failure(const char* action) const {
                                 std::strerror(errno));
 }
 
-Expected<std::unique_ptr<I2cBus>> LinuxI2cBusOpener::open(int bus) {
+Result<std::unique_ptr<I2cBus>, Failure> LinuxI2cBusOpener::open(int bus) {
     const std::string path = "/dev/i2c-" + std::to_string(bus);
     const int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (descriptor < 0) {

@@ -12,12 +12,12 @@ public:
     LinuxI2cBus(int descriptor, std::string path);
     ~LinuxI2cBus() override;
 
-    Expected<Done> write(uint8_t address, const std::vector<uint8_t>& bytes) override;
-    Expected<std::vector<uint8_t>> read(uint8_t address, size_t count) override;
+    Result<void, Failure> write(uint8_t address, const std::vector<uint8_t>& bytes) override;
+    Result<std::vector<uint8_t>, Failure> read(uint8_t address, size_t count) override;
     void pause(int milliseconds) override;
 
 private:
-    Expected<Done> select(uint8_t address);
+    Result<void, Failure> select(uint8_t address);
     Failure failure(const char* action) const;
 
     int m_descriptor;
@@ -26,7 +26,7 @@ private:
 
 class LinuxI2cBusOpener : public I2cBusOpener {
 public:
-    Expected<std::unique_ptr<I2cBus>> open(int bus) override;
+    Result<std::unique_ptr<I2cBus>, Failure> open(int bus) override;
 };
 
 } // namespace lumora::ddc

@@ -28,7 +28,7 @@ std::filesystem::path PluginDetector::besideExecutable() {
     return self.parent_path() / "liblumora-ddcutil.so";
 }
 
-Expected<Done> PluginDetector::checkI2cAccess(const std::filesystem::path& devices) {
+Result<void, Failure> PluginDetector::checkI2cAccess(const std::filesystem::path& devices) {
     bool anyNode = false;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(devices, error)) {
@@ -36,7 +36,7 @@ Expected<Done> PluginDetector::checkI2cAccess(const std::filesystem::path& devic
             continue;
         anyNode = true;
         if (access(entry.path().c_str(), R_OK | W_OK) == 0)
-            return Done{};
+            return {};
     }
     const std::string pattern = (devices / "i2c-*").string();
     if (!anyNode)
@@ -46,10 +46,10 @@ Expected<Done> PluginDetector::checkI2cAccess(const std::filesystem::path& devic
                    "无权读写 " + pattern + "：请把用户加入 i2c 组，或以 root 运行"};
 }
 
-Expected<Done> PluginDetector::load() {
+Result<void, Failure> PluginDetector::load() {
     if (m_detector)
-        return Done{};
-    if (Expected<Done> access = checkI2cAccess(m_devices); !access.ok())
+        return {};
+    if (Result<void, Failure> access = checkI2cAccess(m_devices); !access.ok())
         return access;
     {
         const QuietOutput quiet;
@@ -64,17 +64,17 @@ Expected<Done> PluginDetector::load() {
                                     (reason ? reason : "找不到检测入口"));
     }
     m_detector.reset(create());
-    return Done{};
+    return {};
 }
 
-Expected<std::vector<DisplayRecord>> PluginDetector::detect() {
-    if (Expected<Done> loaded = load(); !loaded.ok())
+Result<std::vector<DisplayRecord>, Failure> PluginDetector::detect() {
+    if (Result<void, Failure> loaded = load(); !loaded.ok())
         return loaded.failure();
     return m_detector->detect();
 }
 
-Expected<std::unique_ptr<DdcDevice>> PluginDetector::open(const DisplayRecord& record) {
-    if (Expected<Done> loaded = load(); !loaded.ok())
+Result<std::unique_ptr<DdcDevice>, Failure> PluginDetector::open(const DisplayRecord& record) {
+    if (Result<void, Failure> loaded = load(); !loaded.ok())
         return loaded.failure();
     return m_detector->open(record);
 }

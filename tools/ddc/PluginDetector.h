@@ -18,14 +18,14 @@ public:
     // The plugin beside the running executable.
     static std::filesystem::path besideExecutable();
 
-    Expected<std::vector<DisplayRecord>> detect() override;
-    Expected<std::unique_ptr<DdcDevice>> open(const DisplayRecord& record) override;
+    Result<std::vector<DisplayRecord>, Failure> detect() override;
+    Result<std::unique_ptr<DdcDevice>, Failure> open(const DisplayRecord& record) override;
 
     // Fails when there is no I2C device node, or none this user may read and write.
-    static Expected<Done> checkI2cAccess(const std::filesystem::path& devices);
+    static Result<void, Failure> checkI2cAccess(const std::filesystem::path& devices);
 
 private:
-    Expected<Done> load();
+    Result<void, Failure> load();
 
     std::filesystem::path m_plugin;
     std::filesystem::path m_devices;

@@ -22,8 +22,8 @@ long long clampToRange(long long value, uint16_t maximum) {
     return std::clamp<long long>(value, 0, maximum);
 }
 
-Expected<long long> perform(const LuminanceRequest& request, DdcDevice& device) {
-    const Expected<VcpValue> now = device.getVcp(luminanceFeature);
+Result<long long, Failure> perform(const LuminanceRequest& request, DdcDevice& device) {
+    const Result<VcpValue, Failure> now = device.getVcp(luminanceFeature);
     if (!now.ok())
         return now.failure();
     if (request.action == Action::Get)
@@ -39,7 +39,7 @@ Expected<long long> perform(const LuminanceRequest& request, DdcDevice& device) 
                                   : std::max<long long>(request.amount, -0x10000)) +
                   now.value().current;
     const long long value = clampToRange(target, now.value().maximum);
-    if (const Expected<Done> set = device.setVcp(luminanceFeature, uint16_t(value), false);
+    if (const Result<void, Failure> set = device.setVcp(luminanceFeature, uint16_t(value), false);
         !set.ok())
         return set.failure();
     return value;
@@ -47,7 +47,8 @@ Expected<long long> perform(const LuminanceRequest& request, DdcDevice& device) 
 
 } // namespace
 
-Expected<LuminanceRequest> parseLuminance(const std::vector<std::string>& arguments) {
+Result<LuminanceRequest, Failure>
+parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
     static const std::map<std::string, Action> actions = {
         {"get", Action::Get}, {"max", Action::Max}, {"chg", Action::Change}, {"set", Action::Set}};
     if (arguments.size() < 4 || arguments[0] != "display")
@@ -76,14 +77,14 @@ Expected<LuminanceRequest> parseLuminance(const std::vector<std::string>& argume
 }
 
 Outcome runLuminance(const std::vector<std::string>& arguments, DisplayDirectory& directory) {
-    const Expected<LuminanceRequest> request = parseLuminance(arguments);
+    const Result<LuminanceRequest, Failure> request = parseLuminanceCommandLine(arguments);
     if (!request.ok())
         return failed(request.failure(), luminanceUsage);
-    Expected<std::unique_ptr<DdcDevice>> device =
+    Result<std::unique_ptr<DdcDevice>, Failure> device =
         directory.open({.number = request.value().display, .serial = {}});
     if (!device.ok())
         return failed(device.failure(), luminanceUsage);
-    const Expected<long long> value = perform(request.value(), *device.value());
+    const Result<long long, Failure> value = perform(request.value(), *device.value());
     if (!value.ok())
         return failed(value.failure(), luminanceUsage);
     return {0, std::to_string(value.value()) + "\n", {}};

@@ -21,7 +21,8 @@ struct LuminanceRequest {
 extern const char* const luminanceUsage;
 inline constexpr uint8_t luminanceFeature = 0x10;
 
-Expected<LuminanceRequest> parseLuminance(const std::vector<std::string>& arguments);
+Result<LuminanceRequest, Failure>
+parseLuminanceCommandLine(const std::vector<std::string>& arguments);
 Outcome runLuminance(const std::vector<std::string>& arguments, DisplayDirectory& directory);
 
 } // namespace lumora::ddc

@@ -9,7 +9,7 @@ const char* const panelctlUsage =
     "  --noverify  设置后不读回校验\n"
     "  退出状态：0 成功，1 DDC 通信失败，2 用法错误，3 找不到显示器，4 无法访问 I2C 设备\n";
 
-Expected<SetVcpRequest> parsePanelctl(const std::vector<std::string>& arguments) {
+Result<SetVcpRequest, Failure> parsePanelctlCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments[0] != "setvcp")
         return usageError("参数错误：第一个参数必须是 setvcp");
     SetVcpRequest request;
@@ -46,15 +46,16 @@ Expected<SetVcpRequest> parsePanelctl(const std::vector<std::string>& arguments)
 }
 
 Outcome runPanelctl(const std::vector<std::string>& arguments, DisplayDirectory& directory) {
-    const Expected<SetVcpRequest> request = parsePanelctl(arguments);
+    const Result<SetVcpRequest, Failure> request = parsePanelctlCommandLine(arguments);
     if (!request.ok())
         return failed(request.failure(), panelctlUsage);
-    Expected<std::unique_ptr<DdcDevice>> device =
+    Result<std::unique_ptr<DdcDevice>, Failure> device =
         directory.open({.number = std::nullopt, .serial = request.value().serial});
     if (!device.ok())
         return failed(device.failure(), panelctlUsage);
     const SetVcpRequest& set = request.value();
-    if (const Expected<Done> done = device.value()->setVcp(set.feature, set.value, set.verify);
+    if (const Result<void, Failure> done =
+            device.value()->setVcp(set.feature, set.value, set.verify);
         !done.ok())
         return failed(done.failure(), panelctlUsage);
     return {};

@@ -17,7 +17,7 @@ struct SetVcpRequest {
 
 extern const char* const panelctlUsage;
 
-Expected<SetVcpRequest> parsePanelctl(const std::vector<std::string>& arguments);
+Result<SetVcpRequest, Failure> parsePanelctlCommandLine(const std::vector<std::string>& arguments);
 Outcome runPanelctl(const std::vector<std::string>& arguments, DisplayDirectory& directory);
 
 } // namespace lumora::ddc

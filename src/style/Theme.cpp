@@ -1,4 +1,4 @@
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 #include <QPalette>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ui/Icons.h"
+#include "style/Icons.h"
 
 #include <QPainter>
 #include <QtMath>
