@@ -97,7 +97,7 @@ int main(int argc, char* argv[]) {
                           .availableGeometry = {4480, 0, 1920, 1080}}});
     FakeLoginItem loginItem;
     ControllerConfig config = m1ddc.config();
-    config.bundleDirectory = panelctl.folder();
+    config.applicationFolder = panelctl.folder();
     BrightnessController controller(config, displays, loginItem);
     controller.toggleAutoSync();
 

@@ -9,6 +9,7 @@
 #include "hud/BrightnessHUD.h"
 #include "platform/Displays.h"
 #include "platform/LoginItem.h"
+#include "platform/ScreenWindows.h"
 
 #include <QList>
 #include <QObject>
@@ -17,7 +18,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -65,40 +65,40 @@ signals:
 private:
     using Work = std::function<Result<void, Failure>()>;
 
+    // Core (BrightnessController.cpp): the guard, refresh, stepping, tools, published setters.
     // Runs `work` unless another operation is running, and turns its failure into the status line.
     void guarded(const Work& work);
-
     Result<void, Failure> refreshMonitors();
     Result<void, Failure> stepMonitor(const Monitor& monitor, qint64 step);
-    Result<void, Failure> syncMonitors();
-    Result<void, Failure> startBlackoutTest();
-    Result<void, Failure> endBlackoutTest();
-
-    void startSyncTimer();
-    void syncIfNeeded();
-    void decideOverlay(qint64 level);
-    void enableLaunchAtLogin();
-
-    Result<qint64, Failure> mainDisplayBrightness();
-    // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
-    Result<void, Failure> applyMainBrightness(qint64 level);
-    Result<void, Failure> setLuminance(qsizetype index, qint64 level);
-    Result<void, Failure> setExternalDisplayPower(bool on);
-    void wakeDisplaysBySignal();
-    void updateBlackoutWindows();
-    QString panelctlPath() const;
-
     Result<QString, Failure> runTool(const QString& executable, const QStringList& arguments);
     Result<qint64, Failure> read(const QString& command, const QString& property, qint64 display);
     // Runs the luminance tool with `arguments` and parses its answer.
     Result<qint64, Failure> runLuminanceCommand(const QStringList& arguments);
-    void registerScreenObserver();
-
     void setStatus(QString status);
     void setWorking(bool isWorking);
     void setAutoSyncing(bool isAutoSyncing);
     void setTestingBlackout(bool isTestingBlackout);
     void updateMonitor(qsizetype index, const std::function<void(Monitor&)>& edit);
+
+    // Following (BrightnessControllerFollowing.cpp): sync, the poll, the overlay, login.
+    Result<void, Failure> syncMonitors();
+    void startSyncTimer();
+    void syncIfNeeded();
+    void decideOverlay(qint64 level);
+    void enableLaunchAtLogin();
+    Result<qint64, Failure> mainDisplayBrightness();
+    // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
+    Result<void, Failure> applyMainBrightness(qint64 level);
+    Result<void, Failure> setLuminance(qsizetype index, qint64 level);
+
+    // Power (BrightnessControllerPower.cpp): backlight passes, wake, covers, backlight test.
+    Result<void, Failure> startBlackoutTest();
+    Result<void, Failure> endBlackoutTest();
+    Result<void, Failure> setExternalDisplayPower(bool on);
+    void wakeDisplaysBySignal();
+    void updateBlackoutWindows();
+    void registerScreenObserver();
+    QString panelctlPath() const;
 
     QList<Monitor> m_monitors;
     QString m_status;
@@ -110,14 +110,14 @@ private:
     const QStringList m_displaySerialNumbers;
     const QSet<QString> m_signalWakeDisplayNames;
     const ToolRunner m_toolRunner;
-    const QString m_bundleDirectory;
+    const QString m_applicationFolder;
     const QString m_brightnessLibrary;
     Displays& m_displays;
     LoginItem& m_loginItem;
 
     std::unique_ptr<QTimer> m_syncTimer;
     std::optional<qint64> m_lastMainBrightness;
-    std::map<quint32, std::unique_ptr<BlackoutWindow>> m_blackoutWindows;
+    ScreenWindows<std::unique_ptr<BlackoutWindow>> m_blackoutWindows;
     bool m_isBlackoutActive = false;
     QMetaObject::Connection m_screenObserver;
     BrightnessHUD m_hud;

@@ -9,15 +9,15 @@ namespace lumora {
 
 ControllerConfig ControllerConfig::standard() {
     using namespace std::chrono_literals;
-    const QString bundle = QCoreApplication::applicationDirPath();
+    const QString folder = QCoreApplication::applicationDirPath();
     return {
         .executable = QString::fromUtf8(build::m1ddcPath),
         .displaySerialNumbers =
             QString::fromUtf8(build::displaySerials).split(u';', Qt::SkipEmptyParts),
         .signalWakeDisplayNames = {QStringLiteral("Mi Monitor")},
         .toolTimeLimit = 10s,
-        .bundleDirectory = bundle,
-        .brightnessLibrary = QDir(bundle).filePath(QString::fromUtf8(build::brightnessLibrary)),
+        .applicationFolder = folder,
+        .brightnessLibrary = QDir(folder).filePath(QString::fromUtf8(build::brightnessLibrary)),
         .overlayTiming = {},
     };
 }

@@ -16,7 +16,7 @@ struct ControllerConfig {
     QStringList displaySerialNumbers;        // the two monitors, for power commands
     QSet<QString> signalWakeDisplayNames;    // screens woken by re-setting their display mode
     std::chrono::milliseconds toolTimeLimit; // a tool running longer is killed
-    QString bundleDirectory;                 // where panelctl lives, beside the application
+    QString applicationFolder;               // where panelctl lives, beside the application
     QString brightnessLibrary;               // answers the built-in display's brightness
     HUDTiming overlayTiming;                 // how long the overlay stays and fades
 

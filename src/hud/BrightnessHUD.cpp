@@ -7,7 +7,6 @@
 
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
-#include <set>
 
 namespace lumora {
 
@@ -25,37 +24,33 @@ void BrightnessHUD::show(qint64 brightness) {
     if (m_fade)
         m_fade->stop();
 
-    std::set<quint32> shown;
-    for (const Screen& screen : m_displays.externalScreens()) {
-        shown.insert(*screen.number);
-        Entry& entry = entryFor(*screen.number);
-        entry.model->setTitle(screen.name);
-        entry.model->setLevel(level);
-        entry.window->move(hud::cardOrigin(screen.availableGeometry));
-        entry.window->setWindowOpacity(1.0);
-        entry.window->show();
-        entry.window->raise();
-    }
-    std::erase_if(m_entries, [&](const auto& entry) { return !shown.contains(entry.first); });
+    m_entries.update(m_displays.externalScreens(), makeEntry,
+                     [level](Entry& entry, const Screen& screen) {
+                         entry.model->setTitle(screen.name);
+                         entry.model->setLevel(level);
+                         entry.window->move(hud::cardOrigin(screen.availableGeometry));
+                         entry.window->setWindowOpacity(1.0);
+                         entry.window->show();
+                         entry.window->raise();
+                     });
     m_hideTimer.start(m_timing.hideDelay);
 }
 
 void BrightnessHUD::hideImmediately() {
     m_hideTimer.stop();
-    for (auto& [display, entry] : m_entries)
-        entry.window->hide();
+    m_entries.forEach([](Entry& entry) { entry.window->hide(); });
 }
 
 void BrightnessHUD::hide() {
     QList<QPointer<HUDView>> panels;
     auto* fade = new QParallelAnimationGroup(this);
-    for (auto& [display, entry] : m_entries) {
+    m_entries.forEach([&](Entry& entry) {
         panels.append(entry.window.get());
         auto* animation = new QPropertyAnimation(entry.window.get(), "windowOpacity", fade);
         animation->setDuration(int(m_timing.fadeDuration.count()));
         animation->setEndValue(0.0);
         fade->addAnimation(animation);
-    }
+    });
     connect(fade, &QAbstractAnimation::finished, this, [panels] {
         // A panel shown again during the fade is back at 1 and stays.
         for (HUDView* panel : panels) {
@@ -67,14 +62,12 @@ void BrightnessHUD::hide() {
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-BrightnessHUD::Entry& BrightnessHUD::entryFor(quint32 display) {
-    Entry& entry = m_entries[display];
-    if (!entry.window) {
-        entry.model = std::make_unique<HUDModel>();
-        entry.window = std::make_unique<HUDView>(*entry.model);
-        entry.window->setObjectName(QStringLiteral("hud"));
-        prepareOverlayWindow(entry.window.get());
-    }
+BrightnessHUD::Entry BrightnessHUD::makeEntry() {
+    Entry entry;
+    entry.model = std::make_unique<HUDModel>();
+    entry.window = std::make_unique<HUDView>(*entry.model);
+    entry.window->setObjectName(QStringLiteral("hud"));
+    prepareOverlayWindow(entry.window.get());
     return entry;
 }
 

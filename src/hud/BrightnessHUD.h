@@ -1,12 +1,12 @@
 #pragma once
 
 #include "platform/Displays.h"
+#include "platform/ScreenWindows.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
-#include <map>
 #include <memory>
 
 class QParallelAnimationGroup;
@@ -43,11 +43,11 @@ private:
     };
 
     void hide();
-    Entry& entryFor(quint32 display);
+    static Entry makeEntry();
 
     Displays& m_displays;
     const HUDTiming m_timing;
-    std::map<quint32, Entry> m_entries;
+    ScreenWindows<Entry> m_entries;
     QTimer m_hideTimer;
     QPointer<QParallelAnimationGroup> m_fade;
 };

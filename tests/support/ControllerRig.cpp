@@ -27,7 +27,7 @@ BrightnessController& ControllerRig::controller() {
     if (!m_controller) {
         ControllerConfig config = m1ddc.config();
         config.displaySerialNumbers = serials;
-        config.bundleDirectory = panelctl.folder();
+        config.applicationFolder = panelctl.folder();
         m_controller = std::make_unique<BrightnessController>(config, displays, loginItem);
     }
     return *m_controller;

@@ -1,0 +1,148 @@
+// Following the built-in display: the one-shot sync, the poll, the overlay, launch at login.
+#include "control/BrightnessController.h"
+
+#include "control/BrightnessProbe.h"
+
+namespace lumora {
+
+void BrightnessController::syncToMainDisplay() {
+    guarded([this] { return syncMonitors(); });
+}
+
+void BrightnessController::toggleAutoSync() {
+    if (m_isTestingBlackout) {
+        setTestingBlackout(false);
+        m_isBlackoutActive = false;
+        updateBlackoutWindows();
+    }
+    setAutoSyncing(!m_isAutoSyncing);
+    if (m_isAutoSyncing) {
+        setStatus(QStringLiteral("自动同步已开启：按 F1/F2 后会同步外接屏"));
+        syncToMainDisplay();
+        startSyncTimer();
+        return;
+    }
+    m_syncTimer.reset();
+    // Following stops here, so a backlight it switched off must not stay off; a failure has
+    // nowhere useful to go.
+    if (m_displaysPoweredOff)
+        (void)setExternalDisplayPower(true);
+    m_isBlackoutActive = false;
+    updateBlackoutWindows();
+    setStatus(QStringLiteral("自动同步已暂停"));
+}
+
+void BrightnessController::runStartupTask() {
+    if (m_didStartAutomatically)
+        return;
+    m_didStartAutomatically = true;
+    enableLaunchAtLogin();
+    if (!m_isAutoSyncing)
+        toggleAutoSync();
+}
+
+Result<void, Failure> BrightnessController::syncMonitors() {
+    const Result<qint64, Failure> level = mainDisplayBrightness();
+    if (!level.ok())
+        return level.failure();
+    if (Result<void, Failure> applied = applyMainBrightness(level.value()); !applied.ok())
+        return applied;
+    setStatus(QStringLiteral("已同步到 MacBook 主屏：%1%").arg(level.value()));
+    return {};
+}
+
+void BrightnessController::startSyncTimer() {
+    using namespace std::chrono_literals;
+    auto timer = std::make_unique<QTimer>(this);
+    timer->setObjectName(QStringLiteral("syncTimer"));
+    // The tick only queues the work, so it runs when the main thread is free for queued work.
+    connect(timer.get(), &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(this, &BrightnessController::syncIfNeeded, Qt::QueuedConnection);
+    });
+    timer->start(200ms);
+    m_syncTimer = std::move(timer);
+}
+
+void BrightnessController::syncIfNeeded() {
+    if (!m_isAutoSyncing || m_isWorking)
+        return;
+    const Result<qint64, Failure> level = mainDisplayBrightness();
+    if (!level.ok()) {
+        setStatus(QStringLiteral("自动同步失败：") + describe(level.failure()));
+        return;
+    }
+    if (m_lastMainBrightness == level.value())
+        return;
+
+    decideOverlay(level.value());
+    setWorking(true);
+    if (const Result<void, Failure> applied = applyMainBrightness(level.value()); applied.ok()) {
+        setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level.value()));
+        setWorking(false);
+    } else {
+        setWorking(false);
+        setStatus(QStringLiteral("自动同步失败：") + describe(applied.failure()));
+    }
+}
+
+void BrightnessController::decideOverlay(qint64 level) {
+    // The first reading after a start is not a change the user made: no overlay for it.
+    if (!m_lastHUDBrightness) {
+        m_hud.hideImmediately();
+    } else if (level != *m_lastHUDBrightness) {
+        if (level < 1)
+            m_hud.hideImmediately();
+        else
+            m_hud.show(level);
+    } else {
+        return;
+    }
+    m_lastHUDBrightness = level;
+}
+
+void BrightnessController::enableLaunchAtLogin() {
+    if (m_loginItem.isEnabled())
+        return;
+    if (const Result<void, QString> registered = m_loginItem.registerApp(); !registered.ok())
+        setStatus(QStringLiteral("请在系统设置的登录项中允许 Lumora：") + registered.failure());
+}
+
+Result<qint64, Failure> BrightnessController::mainDisplayBrightness() {
+    return readMainDisplayBrightness(m_brightnessLibrary, m_displays.mainDisplay());
+}
+
+Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level) {
+    m_isBlackoutActive = level == 0;
+    updateBlackoutWindows();
+    const qsizetype count = m_monitors.size();
+
+    if (level == 0) {
+        for (qsizetype index = 0; index < count; ++index)
+            updateMonitor(index, [](Monitor& monitor) { monitor.brightness = 0; });
+        m_lastMainBrightness = m_lastHUDBrightness = 0;
+        return setExternalDisplayPower(false);
+    }
+
+    if (!m_didInitializePowerState || m_displaysPoweredOff) {
+        if (Result<void, Failure> powered = setExternalDisplayPower(true); !powered.ok())
+            return powered;
+    }
+    for (qsizetype index = 0; index < count; ++index) {
+        if (Result<void, Failure> set = setLuminance(index, level); !set.ok())
+            return set;
+    }
+    m_lastMainBrightness = m_lastHUDBrightness = level;
+    return {};
+}
+
+Result<void, Failure> BrightnessController::setLuminance(qsizetype index, qint64 level) {
+    const Result<qint64, Failure> value = runLuminanceCommand(
+        {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
+         QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
+    if (!value.ok())
+        return value.failure();
+    updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
+    return {};
+}
+
+} // namespace lumora
