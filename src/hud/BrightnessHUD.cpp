@@ -28,7 +28,7 @@ void BrightnessHUD::show(qint64 brightness) {
                      [level](Entry& entry, const Screen& screen) {
                          entry.model->setTitle(screen.name);
                          entry.model->setLevel(level);
-                         entry.window->move(hud::cardOrigin(screen.availableGeometry));
+                         entry.window->move(hud::overlayOrigin(screen.availableGeometry));
                          entry.window->setWindowOpacity(1.0);
                          entry.window->show();
                          entry.window->raise();
@@ -42,20 +42,20 @@ void BrightnessHUD::hideImmediately() {
 }
 
 void BrightnessHUD::hide() {
-    QList<QPointer<HUDView>> panels;
+    QList<QPointer<HUDView>> overlays;
     auto* fade = new QParallelAnimationGroup(this);
     m_entries.forEach([&](Entry& entry) {
-        panels.append(entry.window.get());
+        overlays.append(entry.window.get());
         auto* animation = new QPropertyAnimation(entry.window.get(), "windowOpacity", fade);
         animation->setDuration(int(m_timing.fadeDuration.count()));
         animation->setEndValue(0.0);
         fade->addAnimation(animation);
     });
-    connect(fade, &QAbstractAnimation::finished, this, [panels] {
-        // A panel shown again during the fade is back at 1 and stays.
-        for (HUDView* panel : panels) {
-            if (panel && panel->windowOpacity() == 0.0)
-                panel->hide();
+    connect(fade, &QAbstractAnimation::finished, this, [overlays] {
+        // An overlay shown again during the fade is back at 1 and stays.
+        for (HUDView* overlay : overlays) {
+            if (overlay && overlay->windowOpacity() == 0.0)
+                overlay->hide();
         }
     });
     m_fade = fade;

@@ -22,7 +22,7 @@ struct HUDTiming {
     std::chrono::milliseconds fadeDuration{300};
 };
 
-// The brightness overlay: one panel in the top-right corner of every external screen, made at its
+// The brightness overlay: one window in the top-right corner of every external screen, made at its
 // first showing and reused, faded out 1.5 s after the last showing.
 class BrightnessHUD : public QObject {
     Q_OBJECT
@@ -33,7 +33,7 @@ public:
 
     // Shows `brightness` (a percentage) on every external screen and restarts the fade-out.
     void show(qint64 brightness);
-    // Takes every panel away at once and cancels a pending fade-out.
+    // Takes every overlay away at once and cancels a pending fade-out.
     void hideImmediately();
 
 private:

@@ -8,9 +8,9 @@ namespace {
 constexpr double minimumFill = 6;
 }
 
-QPoint cardOrigin(const QRect& availableGeometry) {
+QPoint overlayOrigin(const QRect& availableGeometry) {
     const int right = availableGeometry.x() + availableGeometry.width();
-    return {right - cardSize.width() - cornerInset, availableGeometry.y() + cornerInset};
+    return {right - overlaySize.width() - cornerInset, availableGeometry.y() + cornerInset};
 }
 
 double levelFraction(qint64 brightness) {

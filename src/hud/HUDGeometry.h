@@ -8,13 +8,13 @@
 // The overlay's arithmetic, kept apart from any widget.
 namespace lumora::hud {
 
-inline constexpr QSize cardSize{320, 76};
+inline constexpr QSize overlaySize{320, 76};
 inline constexpr int cornerInset = 10;
 inline constexpr int tickCount = 16;
 
-// The card's top-left corner: the top-right corner of the available area, 10 in from its right
+// The overlay's top-left corner: the top-right corner of the available area, 10 in from its right
 // and top edges.
-QPoint cardOrigin(const QRect& availableGeometry);
+QPoint overlayOrigin(const QRect& availableGeometry);
 
 // A brightness percentage as a fraction of full, clamped to 0…1.
 double levelFraction(qint64 brightness);

@@ -5,7 +5,7 @@
 
 namespace lumora {
 
-// What one overlay panel shows: the screen's name and the level as a fraction of full.
+// What one overlay shows: the screen's name and the level as a fraction of full.
 class HUDModel : public QObject {
     Q_OBJECT
 

@@ -21,7 +21,7 @@ constexpr int rowSpacing = 12;
 constexpr int iconSpacing = 10;
 constexpr qreal cornerRadius = 22;
 // X11 has no blur behind windows without a compositor: a dark translucent fill stands for the
-// material, over the card's faint black shade.
+// material, over the overlay's faint black shade.
 const QColor material(28, 28, 30, 200);
 const QColor shade(0, 0, 0, qRound(0.15 * 255));
 const QColor border(255, 255, 255, qRound(0.18 * 255));
@@ -35,7 +35,7 @@ QLabel* sunLabel(int size, QWidget* parent) {
 } // namespace
 
 HUDView::HUDView(const HUDModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
-    setFixedSize(hud::cardSize);
+    setFixedSize(hud::overlaySize);
     setAttribute(Qt::WA_TranslucentBackground);
 
     m_title = new QLabel(this);
@@ -67,7 +67,7 @@ HUDView::HUDView(const HUDModel& model, QWidget* parent) : QWidget(parent), m_mo
 }
 
 void HUDView::render() {
-    const int room = hud::cardSize.width() - 2 * sidePadding;
+    const int room = hud::overlaySize.width() - 2 * sidePadding;
     m_title->setText(m_title->fontMetrics().elidedText(m_model.title(), Qt::ElideRight, room));
     m_bar->setLevel(m_model.level());
 }
@@ -75,10 +75,10 @@ void HUDView::render() {
 void HUDView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(card, shade);
-    painter.fillPath(card, material);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.fillPath(shape, shade);
+    painter.fillPath(shape, material);
     // Stroked inside the edge: the path is inset by half the line width.
     QPainterPath edge;
     edge.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,

@@ -9,8 +9,8 @@ namespace lumora {
 class HUDModel;
 class LevelBar;
 
-// The overlay card, 320 × 76: the screen's name over a row of a small sun, the level bar and a
-// large sun, on a dark translucent rounded card. It redraws whenever its model changes.
+// The overlay, 320 × 76: the screen's name over a row of a small sun, the level bar and a
+// large sun, on a dark translucent rounded rectangle. It redraws whenever its model changes.
 class HUDView : public QWidget {
     Q_OBJECT
 

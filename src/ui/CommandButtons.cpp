@@ -47,12 +47,12 @@ CommandButtons::CommandButtons(QWidget* parent) : QWidget(parent) {
     layout->addStretch();
 }
 
-void CommandButtons::showState(bool isWorking, bool isAutoSyncing, bool isTestingBlackout) {
-    m_autoSync->setText(isAutoSyncing ? QStringLiteral("暂停自动同步")
-                                      : QStringLiteral("开启 F1/F2 自动同步"));
-    m_blackoutTest->setText(isTestingBlackout ? QStringLiteral("重新开启背光")
-                                              : QStringLiteral("测试关闭外接屏背光"));
-    setEnabled(!isWorking);
+void CommandButtons::showState(const State& state) {
+    m_autoSync->setText(state.isAutoSyncing ? QStringLiteral("暂停自动同步")
+                                            : QStringLiteral("开启 F1/F2 自动同步"));
+    m_blackoutTest->setText(state.isTestingBlackout ? QStringLiteral("重新开启背光")
+                                                    : QStringLiteral("测试关闭外接屏背光"));
+    setEnabled(!state.isWorking);
 }
 
 } // namespace lumora

@@ -12,9 +12,16 @@ class CommandButtons : public QWidget {
     Q_OBJECT
 
 public:
+    // The controller's flags the row shows.
+    struct State {
+        bool isWorking = false;
+        bool isAutoSyncing = false;
+        bool isTestingBlackout = false;
+    };
+
     explicit CommandButtons(QWidget* parent = nullptr);
 
-    void showState(bool isWorking, bool isAutoSyncing, bool isTestingBlackout);
+    void showState(const State& state);
 
 signals:
     void syncToMainDisplay();

@@ -86,8 +86,9 @@ void ContentView::scheduleRender() {
 void ContentView::render() {
     m_renderPending = false;
     renderRows();
-    m_commands->showState(m_controller.isWorking(), m_controller.isAutoSyncing(),
-                          m_controller.isTestingBlackout());
+    m_commands->showState({.isWorking = m_controller.isWorking(),
+                           .isAutoSyncing = m_controller.isAutoSyncing(),
+                           .isTestingBlackout = m_controller.isTestingBlackout()});
     m_status->setText(m_controller.status());
 }
 

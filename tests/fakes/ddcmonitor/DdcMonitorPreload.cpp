@@ -278,8 +278,8 @@ std::vector<uint8_t> edid(const Monitor& monitor) {
         1, 2020 - 1990,                                 // week and year made
         1, 4,                                           // EDID 1.4
         0xA5,                                           // digital, 8 bits a colour, DisplayPort
-        60, 34, 120,                                    // 60 × 34 cm, gamma 2.2
-        0x0A,                                           // RGB and YCbCr 4:4:4, native preferred
+        53, 30, 120,                                    // 53 × 30 cm, gamma 2.2
+        0x0E,                                           // sRGB, RGB and YCbCr 4:4:4, native
         0xEE, 0x91, 0xA3, 0x54, 0x4C, 0x99, 0x26, 0x0F, 0x50, 0x54, // sRGB chromaticity
         0x00, 0x00, 0x00,                                           // no established timings
         1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,             // no standard timings
