@@ -17,8 +17,8 @@ namespace {
 
 TEST(HUDGeometryTest, CardSitsTenInFromTheTopRightOfTheAvailableArea) {
     // A 1920 × 1080 screen whose top 25 are taken by a panel.
-    EXPECT_EQ(hud::cardOrigin(QRect(0, 25, 1920, 1030)), QPoint(1590, 35));
-    EXPECT_EQ(hud::cardOrigin(QRect(1920, 0, 2560, 1400)), QPoint(4150, 10));
+    EXPECT_EQ(hud::overlayOrigin(QRect(0, 25, 1920, 1030)), QPoint(1590, 35));
+    EXPECT_EQ(hud::overlayOrigin(QRect(1920, 0, 2560, 1400)), QPoint(4150, 10));
 }
 
 TEST(HUDGeometryTest, LevelIsAClampedFraction) {

@@ -36,6 +36,8 @@ Outcome failed(const Failure& failure, const std::string& usage) {
     return outcome;
 }
 
-Failure usageError(std::string message) { return {Failure::Kind::Usage, std::move(message)}; }
+Failure usageError(std::string message) {
+    return {Failure::Kind::Usage, std::move(message)};
+}
 
 } // namespace lumora::ddc

@@ -32,7 +32,9 @@ std::vector<uint8_t> setVcpRequest(uint8_t feature, uint16_t value) {
     return request({setVcpOpcode, feature, uint8_t(value >> 8), uint8_t(value & 0xFF)});
 }
 
-std::vector<uint8_t> getVcpRequest(uint8_t feature) { return request({getVcpOpcode, feature}); }
+std::vector<uint8_t> getVcpRequest(uint8_t feature) {
+    return request({getVcpOpcode, feature});
+}
 
 std::optional<VcpReply> parseGetVcpReply(const std::vector<uint8_t>& reply, uint8_t feature) {
     if (reply.size() < getVcpReplySize)

@@ -10,7 +10,8 @@
 //     name               EDID product name, up to 13 characters (default "Emulated N")
 //     serial             EDID serial number text, up to 13 characters (default "EMU00N")
 //     manufacturer       EDID manufacturer, three capital letters (default "LUM")
-//     vcp/XX             "current maximum" of feature XX, two lowercase hex digits (vcp/10, vcp/d6).
+//     vcp/XX             "current maximum" of feature XX, two lowercase hex digits (vcp/10,
+//     vcp/d6).
 //                        10, d6 and df are always there (defaults "50 100", "1 5", "513 0"); any
 //                        other feature only while its file exists; others answer "unsupported".
 //                        Set VCP Feature rewrites the current value.
@@ -188,10 +189,14 @@ public:
         if (Vcp value; in >> value.current >> value.maximum)
             return value;
         switch (feature) {
-        case 0x10: return Vcp{50, 100};  // luminance
-        case 0xD6: return Vcp{1, 5};     // power mode: on
-        case 0xDF: return Vcp{0x0201, 0}; // VCP version 2.1, which ddcutil asks first
-        default: return std::nullopt;
+        case 0x10:
+            return Vcp{50, 100}; // luminance
+        case 0xD6:
+            return Vcp{1, 5}; // power mode: on
+        case 0xDF:
+            return Vcp{0x0201, 0}; // VCP version 2.1, which ddcutil asks first
+        default:
+            return std::nullopt;
         }
     }
 
@@ -199,8 +204,8 @@ public:
         if (const std::optional<Vcp> old = vcp(feature)) {
             std::error_code error;
             fs::create_directories(m_dir / "vcp", error);
-            writeText(vcpFile(feature), std::to_string(current) + " " +
-                                            std::to_string(old->maximum) + "\n");
+            writeText(vcpFile(feature),
+                      std::to_string(current) + " " + std::to_string(old->maximum) + "\n");
         }
     }
 
@@ -249,7 +254,9 @@ private:
     std::set<std::string> m_faults;
 };
 
-bool flagSet(const char* name) { return fs::exists(*stateDir() / name); }
+bool flagSet(const char* name) {
+    return fs::exists(*stateDir() / name);
+}
 
 std::vector<int> presentBuses() {
     std::vector<int> buses;
@@ -271,20 +278,78 @@ std::vector<uint8_t> edid(const Monitor& monitor) {
     const auto letter = [&](size_t i) { return (maker[i] - '@') & 0x1F; };
     const uint16_t packed = uint16_t(letter(0) << 10 | letter(1) << 5 | letter(2));
     std::vector<uint8_t> block = {
-        0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, // header
-        uint8_t(packed >> 8), uint8_t(packed),          // manufacturer, big-endian
-        uint8_t(bus), 0x00,                             // product code
-        uint8_t(bus), 0x00, 0x00, 0x00,                 // binary serial number
-        1, 2020 - 1990,                                 // week and year made
-        1, 4,                                           // EDID 1.4
-        0xA5,                                           // digital, 8 bits a colour, DisplayPort
-        53, 30, 120,                                    // 53 × 30 cm, gamma 2.2
-        0x0E,                                           // sRGB, RGB and YCbCr 4:4:4, native
-        0xEE, 0x91, 0xA3, 0x54, 0x4C, 0x99, 0x26, 0x0F, 0x50, 0x54, // sRGB chromaticity
-        0x00, 0x00, 0x00,                                           // no established timings
-        1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,             // no standard timings
-        0x02, 0x3A, 0x80, 0x18, 0x71, 0x38, 0x2D, 0x40, 0x58, 0x2C, // 1920×1080 at 60 Hz,
-        0x45, 0x00, 0x13, 0x2B, 0x21, 0x00, 0x00, 0x1E,             // 531 × 299 mm
+        0x00,
+        0xFF,
+        0xFF,
+        0xFF,
+        0xFF,
+        0xFF,
+        0xFF,
+        0x00, // header
+        uint8_t(packed >> 8),
+        uint8_t(packed), // manufacturer, big-endian
+        uint8_t(bus),
+        0x00, // product code
+        uint8_t(bus),
+        0x00,
+        0x00,
+        0x00, // binary serial number
+        1,
+        2020 - 1990, // week and year made
+        1,
+        4,    // EDID 1.4
+        0xA5, // digital, 8 bits a colour, DisplayPort
+        53,
+        30,
+        120,  // 53 × 30 cm, gamma 2.2
+        0x0E, // sRGB, RGB and YCbCr 4:4:4, native
+        0xEE,
+        0x91,
+        0xA3,
+        0x54,
+        0x4C,
+        0x99,
+        0x26,
+        0x0F,
+        0x50,
+        0x54, // sRGB chromaticity
+        0x00,
+        0x00,
+        0x00, // no established timings
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1,
+        1, // no standard timings
+        0x02,
+        0x3A,
+        0x80,
+        0x18,
+        0x71,
+        0x38,
+        0x2D,
+        0x40,
+        0x58,
+        0x2C, // 1920×1080 at 60 Hz,
+        0x45,
+        0x00,
+        0x13,
+        0x2B,
+        0x21,
+        0x00,
+        0x00,
+        0x1E, // 531 × 299 mm
     };
     const auto textDescriptor = [&](uint8_t tag, const std::string& text) {
         block.insert(block.end(), {0x00, 0x00, 0x00, tag, 0x00});
@@ -351,9 +416,9 @@ void handleRequest(const Monitor& monitor, BusState& state, const uint8_t* data,
     if (request[0] == 0x01 && length >= 2) { // Get VCP Feature
         const std::optional<Vcp> value = monitor.vcp(request[1]);
         const Vcp v = value.value_or(Vcp{});
-        state.reply = reply({0x02, uint8_t(value ? 0x00 : 0x01), request[1], 0x00,
-                             uint8_t(v.maximum >> 8), uint8_t(v.maximum), uint8_t(v.current >> 8),
-                             uint8_t(v.current)});
+        state.reply =
+            reply({0x02, uint8_t(value ? 0x00 : 0x01), request[1], 0x00, uint8_t(v.maximum >> 8),
+                   uint8_t(v.maximum), uint8_t(v.current >> 8), uint8_t(v.current)});
     } else if (request[0] == 0x03 && length >= 4) { // Set VCP Feature: no reply
         monitor.markSet();
         if (!monitor.has("ignore-set"))
@@ -651,17 +716,27 @@ int openat64(int dirfd, const char* path, int flags, ...) {
     return openat(dirfd, path, flags, mode);
 }
 
-int __open_2(const char* path, int flags) { return open(path, flags); }
-int __open64_2(const char* path, int flags) { return open(path, flags); }
-int __openat_2(int dirfd, const char* path, int flags) { return openat(dirfd, path, flags); }
-int __openat64_2(int dirfd, const char* path, int flags) { return openat(dirfd, path, flags); }
+int __open_2(const char* path, int flags) {
+    return open(path, flags);
+}
+int __open64_2(const char* path, int flags) {
+    return open(path, flags);
+}
+int __openat_2(int dirfd, const char* path, int flags) {
+    return openat(dirfd, path, flags);
+}
+int __openat64_2(int dirfd, const char* path, int flags) {
+    return openat(dirfd, path, flags);
+}
 
 FILE* fopen(const char* path, const char* mode) {
     REAL(fopen);
     return real_fopen(redirected(path).c_str(), mode);
 }
 
-FILE* fopen64(const char* path, const char* mode) { return fopen(path, mode); }
+FILE* fopen64(const char* path, const char* mode) {
+    return fopen(path, mode);
+}
 
 int close(int fd) {
     REAL(close);
@@ -678,13 +753,15 @@ ssize_t read(int fd, void* buffer, size_t size) {
     const std::optional<OpenBus> open = openBus(fd);
     if (!open)
         return real_read(fd, buffer, size);
-    if (const int error = transfer(open->bus, open->address, true, static_cast<uint8_t*>(buffer),
-                                   size))
+    if (const int error =
+            transfer(open->bus, open->address, true, static_cast<uint8_t*>(buffer), size))
         return errno = error, -1;
     return ssize_t(size);
 }
 
-ssize_t __read_chk(int fd, void* buffer, size_t size, size_t) { return read(fd, buffer, size); }
+ssize_t __read_chk(int fd, void* buffer, size_t size, size_t) {
+    return read(fd, buffer, size);
+}
 
 ssize_t write(int fd, const void* buffer, size_t size) {
     REAL(write);
@@ -838,9 +915,10 @@ DIR* opendir(const char* path) {
 // How std::filesystem opens a folder.
 DIR* fdopendir(int fd) {
     REAL(fdopendir);
-    struct stat folder {}, dev {};
-    const bool isDev = stateDir() && fstat(fd, &folder) == 0 && stat("/dev", &dev) == 0 &&
-                       sameFile(folder, dev);
+    struct stat folder {
+    }, dev{};
+    const bool isDev =
+        stateDir() && fstat(fd, &folder) == 0 && stat("/dev", &dev) == 0 && sameFile(folder, dev);
     DIR* dir = real_fdopendir(fd);
     if (dir && isDev)
         listBuses(dir);
@@ -957,12 +1035,12 @@ udev_device* udev_device_unref(udev_device* device) {
     return nullptr;
 }
 
-#define FAKE_DEVICE_TEXT(field, value)                                                         \
-    const char* udev_device_get_##field(udev_device* device) {                                 \
-        REAL(udev_device_get_##field);                                                         \
-        if (const FakeDevice* ours = fake(device))                                             \
-            return value;                                                                      \
-        return real_udev_device_get_##field(device);                                           \
+#define FAKE_DEVICE_TEXT(field, value)                                                             \
+    const char* udev_device_get_##field(udev_device* device) {                                     \
+        REAL(udev_device_get_##field);                                                             \
+        if (const FakeDevice* ours = fake(device))                                                 \
+            return value;                                                                          \
+        return real_udev_device_get_##field(device);                                               \
     }
 FAKE_DEVICE_TEXT(sysname, ours->sysname.c_str())
 FAKE_DEVICE_TEXT(sysnum, ours->sysnum.c_str())
