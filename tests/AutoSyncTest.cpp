@@ -13,12 +13,6 @@ namespace {
 // Following with real timer ticks: every wait is for a condition, bounded by QTRY's timeout.
 class AutoSyncTest : public ControllerRig {
 protected:
-    void followFrom(int percent) {
-        setLevel(percent);
-        controller().toggleAutoSync();
-        ASSERT_TRUE(controller().isAutoSyncing());
-    }
-
     // Lets the poll read the built-in brightness `probes` more times.
     void letTicksPass(int probes = 3) const {
         const int target = brightness.calls() + probes;
@@ -142,60 +136,6 @@ TEST_F(AutoSyncTest, SwitchingOffRestoresTheBacklightAndKeepsOneTimer) {
     EXPECT_EQ(controller().findChildren<QTimer*>("syncTimer").size(), 1);
     EXPECT_EQ(panelctl.log(), powerOff() + powerOn())
         << "the failed switch-on still recorded the backlight as on";
-}
-
-TEST_F(AutoSyncTest, BlackoutTestStopsFollowingFirst) {
-    followFrom(50);
-    controller().toggleBlackoutTest();
-    EXPECT_FALSE(controller().isAutoSyncing());
-    EXPECT_TRUE(controller().isTestingBlackout());
-    EXPECT_EQ(controller().status(), "正在测试：两个外接屏背光已关闭");
-    EXPECT_EQ(visibleWindows("blackout").size(), 2);
-
-    controller().toggleAutoSync();
-    EXPECT_FALSE(controller().isTestingBlackout()) << "following on ends the test";
-    EXPECT_TRUE(controller().isAutoSyncing());
-    EXPECT_EQ(visibleWindows("blackout"), QList<QWidget*>());
-}
-
-TEST_F(AutoSyncTest, BlackoutTestStateTable) {
-    controller();
-    controller().toggleBlackoutTest();
-    EXPECT_EQ(panelctl.log(), powerOff());
-    EXPECT_TRUE(controller().isTestingBlackout());
-
-    controller().toggleBlackoutTest();
-    EXPECT_EQ(panelctl.log(), powerOff() + powerOn());
-    EXPECT_FALSE(controller().isTestingBlackout());
-    EXPECT_EQ(controller().status(), "背光关闭测试已结束");
-    EXPECT_EQ(visibleWindows("blackout"), QList<QWidget*>());
-
-    panelctl.script({"**\terr=没有 DDC\texit=1"});
-    controller().toggleBlackoutTest();
-    EXPECT_EQ(controller().status(), "操作失败：没有 DDC");
-    EXPECT_FALSE(controller().isTestingBlackout());
-    EXPECT_EQ(visibleWindows("blackout").size(), 2) << "covered even though the power failed";
-
-    panelctl.script({"**"});
-    controller().toggleBlackoutTest();
-    EXPECT_TRUE(controller().isTestingBlackout());
-    panelctl.script({"**\terr=没有 DDC\texit=1"});
-    controller().toggleBlackoutTest();
-    EXPECT_EQ(controller().status(), "操作失败：没有 DDC");
-    EXPECT_TRUE(controller().isTestingBlackout()) << "a failed end keeps the test running";
-    EXPECT_EQ(visibleWindows("blackout").size(), 2);
-    EXPECT_FALSE(controller().isWorking());
-}
-
-TEST_F(AutoSyncTest, BlackoutTestWhileBusyOnlyStopsFollowing) {
-    followFrom(50);
-    m1ddc.script(
-        {"display * get luminance\tsleep=300\tout=50", "display * max luminance\tout=100"});
-    QTimer::singleShot(100, [&] { controller().toggleBlackoutTest(); });
-    controller().refresh();
-    EXPECT_FALSE(controller().isAutoSyncing());
-    EXPECT_FALSE(controller().isTestingBlackout());
-    EXPECT_EQ(controller().status(), "已连接两台小米显示器");
 }
 
 } // namespace

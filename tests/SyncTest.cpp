@@ -1,4 +1,3 @@
-#include "control/WakeMode.h"
 #include "support/ControllerRig.h"
 
 #include <QFile>
@@ -157,19 +156,6 @@ TEST_F(SyncTest, WakeActsOnListedNamesOnly) {
     syncAt(50);
     EXPECT_EQ(displays.switches, QStringList({"7:2", "3:2", "3:1"}))
         << "a refused switch is not undone, and the next screen still gets its turn";
-}
-
-TEST(WakeModeTest, PicksTheFirstModeOfTheSameSizeAtAnotherRate) {
-    const DisplayMode current{.id = 1, .width = 1920, .height = 1080, .refreshRate = 60};
-    const DisplayMode smaller{.id = 2, .width = 1280, .height = 720, .refreshRate = 50};
-    const DisplayMode fifty{.id = 3, .width = 1920, .height = 1080, .refreshRate = 50};
-    const DisplayMode almostSixty{.id = 4, .width = 1920, .height = 1080, .refreshRate = 59.94};
-    const DisplayMode sameRate{.id = 5, .width = 1920, .height = 1080, .refreshRate = 60};
-
-    EXPECT_EQ(wakeMode(current, {current, smaller, fifty, almostSixty}), fifty);
-    EXPECT_EQ(wakeMode(current, {almostSixty, fifty}), almostSixty);
-    EXPECT_EQ(wakeMode(current, {current, sameRate, smaller}), std::nullopt);
-    EXPECT_EQ(wakeMode(current, {}), std::nullopt);
 }
 
 TEST_F(SyncTest, CoverWindowsFollowTheScreens) {

@@ -33,6 +33,12 @@ BrightnessController& ControllerRig::controller() {
     return *m_controller;
 }
 
+void ControllerRig::followFrom(int percent) {
+    setLevel(percent);
+    controller().toggleAutoSync();
+    ASSERT_TRUE(controller().isAutoSyncing());
+}
+
 QStringList ControllerRig::power(const QString& value, const QStringList& serials) {
     QStringList runs;
     for (const QString& serial : serials)

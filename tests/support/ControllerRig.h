@@ -29,6 +29,8 @@ protected:
 
     BrightnessController& controller();
     void setLevel(int percent) const { brightness.level(percent); }
+    // Switches following on with the built-in panel at `percent`.
+    void followFrom(int percent);
     // The luminance tool's commands after the first refresh.
     QStringList luminanceLog() const { return m1ddc.log().mid(4); }
 
