@@ -170,23 +170,16 @@ TEST_F(SyncTest, CoverWindowsFollowTheScreens) {
 
     const QRect resized(1920, 0, 1920, 1080);
     displays.setScreens({
-        {.number = 1,
-         .name = "Built-in",
-         .geometry = builtinFrame,
-         .availableGeometry = builtinFrame},
+        builtinScreen,
         {.number = 2, .name = "Mi 27 NU", .geometry = resized, .availableGeometry = resized},
     });
     EXPECT_EQ(coverWindows(), QList<QWidget*>({windows[0]})) << "kept and reused, the other gone";
     EXPECT_EQ(coveredFrames(), QList<QRect>({resized}));
 
-    displays.setScreens({{.number = 1,
-                          .name = "Built-in",
-                          .geometry = builtinFrame,
-                          .availableGeometry = builtinFrame}});
+    displays.setScreens({builtinScreen});
     EXPECT_EQ(coverWindows(), QList<QWidget*>()) << "the built-in display is never covered";
 
-    displays.setScreens(
-        {{.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame}});
+    displays.setScreens({wideScreen});
     EXPECT_EQ(coveredFrames(), QList<QRect>({wideFrame}));
     syncAt(10);
     EXPECT_EQ(coverWindows(), QList<QWidget*>());

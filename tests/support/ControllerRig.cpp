@@ -8,19 +8,7 @@ namespace lumora::test {
 void ControllerRig::SetUp() {
     m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
     panelctl.script({"**\texit=0"});
-    displays.builtin = {1};
-    displays.main = 1;
-    displays.setScreens({
-        {.number = 1,
-         .name = "Built-in Retina Display",
-         .geometry = builtinFrame,
-         .availableGeometry = builtinFrame},
-        {.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame},
-        {.number = 3,
-         .name = "Mi Monitor",
-         .geometry = monitorFrame,
-         .availableGeometry = monitorFrame},
-    });
+    setUpThreeScreens(displays);
 }
 
 BrightnessController& ControllerRig::controller() {

@@ -5,6 +5,7 @@
 #include "fakes/FakeLoginItem.h"
 #include "support/FakeBrightness.h"
 #include "support/ScriptedTool.h"
+#include "support/ThreeScreens.h"
 
 #include <QRect>
 #include <gtest/gtest.h>
@@ -16,13 +17,10 @@ namespace lumora::test {
 
 inline const QString firstSerial = QStringLiteral("1111111111111");
 inline const QString secondSerial = QStringLiteral("2222222222222");
-inline const QRect builtinFrame(0, 0, 1920, 1080);
-inline const QRect wideFrame(1920, 0, 2560, 1440);
-inline const QRect monitorFrame(4480, 0, 1920, 1080);
 
-// A controller on fakes of everything this machine lacks: a built-in panel (display 1) and two
-// external screens (2 and 3), a luminance tool answering 50 of 100 and setting whatever it is
-// asked, a power tool that succeeds, and a brightness library that fails until told a level.
+// A controller on fakes of everything this machine lacks: the three screens of ThreeScreens.h,
+// a luminance tool answering 50 of 100 and setting whatever it is asked, a power tool that
+// succeeds, and a brightness library that fails until told a level.
 class ControllerRig : public ::testing::Test {
 protected:
     void SetUp() override;
