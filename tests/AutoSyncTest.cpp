@@ -56,15 +56,6 @@ TEST_F(AutoSyncTest, FollowsTheBuiltinLevelWithTheOverlay) {
     EXPECT_EQ(luminanceLog().mid(4), setCommands(6));
 }
 
-TEST_F(AutoSyncTest, OverlayCardSitsInTheTopRightCornerOfEachExternalScreen) {
-    followFrom(50);
-    setLevel(70);
-    QTRY_COMPARE(overlays().size(), 2);
-    EXPECT_EQ(overlays()[0]->frameGeometry().topLeft(), QPoint(4480 - 330, 10));
-    EXPECT_EQ(overlays()[1]->frameGeometry().topLeft(), QPoint(6400 - 330, 10));
-    EXPECT_EQ(overlays()[0]->size(), QSize(320, 76));
-}
-
 TEST_F(AutoSyncTest, FirstTickAfterAFailedSyncAppliesWithoutOverlay) {
     followFrom(50);
     controller().toggleAutoSync();

@@ -1,8 +1,5 @@
 #include "support/ControllerRig.h"
 
-#include <QApplication>
-#include <QWidget>
-
 namespace lumora::test {
 
 void ControllerRig::SetUp() {
@@ -37,24 +34,6 @@ QStringList ControllerRig::power(const QString& value, const QStringList& serial
 QStringList ControllerRig::setCommands(int level) {
     return {QStringLiteral("display 2 set luminance %1").arg(level),
             QStringLiteral("display 3 set luminance %1").arg(level)};
-}
-
-QList<QWidget*> ControllerRig::visibleWindows(const char* objectName) {
-    QList<QWidget*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(objectName) && widget->isVisible())
-            windows << widget;
-    }
-    std::sort(windows.begin(), windows.end(),
-              [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
-    return windows;
-}
-
-QList<QRect> ControllerRig::frames(const QList<QWidget*>& windows) {
-    QList<QRect> result;
-    for (QWidget* window : windows)
-        result << window->geometry();
-    return result;
 }
 
 } // namespace lumora::test

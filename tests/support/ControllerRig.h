@@ -6,12 +6,10 @@
 #include "support/FakeBrightness.h"
 #include "support/ScriptedTool.h"
 #include "support/ThreeScreens.h"
+#include "support/TopLevelWindows.h"
 
-#include <QRect>
 #include <gtest/gtest.h>
 #include <memory>
-
-class QWidget;
 
 namespace lumora::test {
 
@@ -38,10 +36,6 @@ protected:
         return power("0x01", {firstSerial, secondSerial, firstSerial, secondSerial});
     }
     static QStringList setCommands(int level);
-
-    // Visible top-level windows with this object name, left to right.
-    static QList<QWidget*> visibleWindows(const char* objectName);
-    static QList<QRect> frames(const QList<QWidget*>& windows);
 
     ScriptedTool m1ddc{"m1ddc"};
     ScriptedTool panelctl{"panelctl"};
