@@ -1,7 +1,7 @@
 #include "hud/LevelBar.h"
 #include "support/ControllerRig.h"
+#include "support/Eventually.h"
 
-#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,13 +10,13 @@ using namespace lumora::test;
 
 namespace {
 
-// Following with real timer ticks: every wait is for a condition, bounded by QTRY's timeout.
+// Following with real timer ticks: every wait is for a condition, bounded at five seconds.
 class AutoSyncTest : public ControllerRig {
 protected:
     // Lets the poll read the built-in brightness `probes` more times.
     void letTicksPass(int probes = 3) const {
         const int target = brightness.calls() + probes;
-        QTRY_VERIFY(brightness.calls() >= target);
+        ASSERT_EVENTUALLY(brightness.calls() >= target);
     }
 
     static QList<QWidget*> overlays() { return visibleWindows("hud"); }
@@ -37,19 +37,19 @@ TEST_F(AutoSyncTest, FollowsTheBuiltinLevelWithTheOverlay) {
     EXPECT_EQ(overlays(), QList<QWidget*>()) << "switching on shows no overlay";
 
     setLevel(44);
-    QTRY_COMPARE(controller().status(), QString("已跟随 MacBook 主屏：44%"));
+    ASSERT_EVENTUALLY_EQ(controller().status(), "已跟随 MacBook 主屏：44%");
     EXPECT_EQ(luminanceLog(), setCommands(50) + setCommands(44));
     EXPECT_EQ(overlayLevels(), QList<double>({0.44, 0.44}));
     EXPECT_EQ(controller().monitors()[1].brightness, 44);
 
     setLevel(0);
-    QTRY_COMPARE(controller().status(), QString("已跟随 MacBook 主屏：0%"));
+    ASSERT_EVENTUALLY_EQ(controller().status(), "已跟随 MacBook 主屏：0%");
     EXPECT_EQ(overlays(), QList<QWidget*>()) << "taken away at once, not shown";
     EXPECT_EQ(frames(visibleWindows("blackout")), QList<QRect>({wideFrame, monitorFrame}));
     EXPECT_EQ(panelctl.log(), powerOn() + powerOff());
 
     setLevel(6);
-    QTRY_COMPARE(controller().status(), QString("已跟随 MacBook 主屏：6%"));
+    ASSERT_EVENTUALLY_EQ(controller().status(), "已跟随 MacBook 主屏：6%");
     EXPECT_EQ(overlayLevels(), QList<double>({0.06, 0.06}));
     EXPECT_EQ(visibleWindows("blackout"), QList<QWidget*>());
     EXPECT_EQ(panelctl.log(), powerOn() + powerOff() + powerOn());
@@ -63,8 +63,8 @@ TEST_F(AutoSyncTest, FirstTickAfterAFailedSyncAppliesWithoutOverlay) {
     controller().toggleAutoSync();
     EXPECT_EQ(controller().status(),
               "操作失败：显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度");
-    QTRY_COMPARE(controller().status(),
-                 QString("自动同步失败：显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度"));
+    ASSERT_EVENTUALLY_EQ(controller().status(),
+                         "自动同步失败：显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度");
 
     setLevel(50);
     letTicksPass();
@@ -75,7 +75,7 @@ TEST_F(AutoSyncTest, FirstReadingSinceStartNeverShowsTheOverlay) {
     brightness.answer("fail");
     controller().toggleAutoSync();
     setLevel(30);
-    QTRY_COMPARE(controller().status(), QString("已跟随 MacBook 主屏：30%"));
+    ASSERT_EVENTUALLY_EQ(controller().status(), "已跟随 MacBook 主屏：30%");
     EXPECT_EQ(luminanceLog(), setCommands(30));
     EXPECT_EQ(overlays(), QList<QWidget*>());
 }
@@ -84,13 +84,13 @@ TEST_F(AutoSyncTest, FailingApplyRepeatsEveryTickWithoutASecondOverlay) {
     followFrom(40);
     m1ddc.script({"display * set luminance *\terr=总线忙\texit=1"});
     setLevel(45);
-    QTRY_COMPARE(controller().status(), QString("自动同步失败：总线忙"));
+    ASSERT_EVENTUALLY_EQ(controller().status(), "自动同步失败：总线忙");
     EXPECT_EQ(overlays().size(), 2);
 
     // The overlay fades while every tick retries the same level.
-    QTRY_COMPARE_WITH_TIMEOUT(overlays().size(), 0, 4000);
+    ASSERT_EVENTUALLY_EQ(overlays().size(), 0);
     const qsizetype attempts = luminanceLog().size();
-    QTRY_VERIFY(luminanceLog().size() >= attempts + 2);
+    ASSERT_EVENTUALLY(luminanceLog().size() >= attempts + 2);
     EXPECT_EQ(overlays().size(), 0) << "no second overlay for the same level";
     EXPECT_EQ(luminanceLog().last(), "display 2 set luminance 45");
 }
@@ -106,7 +106,7 @@ TEST_F(AutoSyncTest, TicksDuringAnotherOperationDoNothing) {
     EXPECT_EQ(luminanceLog().mid(2),
               QStringList({"display 2 get luminance", "display 2 max luminance",
                            "display 3 get luminance", "display 3 max luminance"}));
-    QTRY_COMPARE(controller().status(), QString("已跟随 MacBook 主屏：60%"));
+    ASSERT_EVENTUALLY_EQ(controller().status(), "已跟随 MacBook 主屏：60%");
 }
 
 TEST_F(AutoSyncTest, SwitchingOffRestoresTheBacklightAndKeepsOneTimer) {

@@ -2,12 +2,12 @@
 #include "hud/BrightnessHUD.h"
 #include "hud/HUDGeometry.h"
 #include "hud/LevelBar.h"
+#include "support/Eventually.h"
 #include "support/Printers.h"
 #include "support/ThreeScreens.h"
 #include "support/TopLevelWindows.h"
 
 #include <QLabel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace lumora;
@@ -41,11 +41,11 @@ TEST(HUDGeometryTest, FillIsNeverThinnerThanADot) {
 TEST(LevelBarTest, AnimatesTowardsANewLevel) {
     LevelBar bar;
     bar.setLevel(0.2);
-    QTRY_COMPARE(bar.shownLevel(), 0.2);
+    ASSERT_EVENTUALLY_EQ(bar.shownLevel(), 0.2);
     bar.setLevel(0.6);
     EXPECT_EQ(bar.level(), 0.6);
     EXPECT_LT(bar.shownLevel(), 0.6) << "no jump";
-    QTRY_COMPARE(bar.shownLevel(), 0.6);
+    ASSERT_EVENTUALLY_EQ(bar.shownLevel(), 0.6);
 }
 
 // The three screens, the second external one with a panel along its top, and a screen without a
@@ -77,7 +77,7 @@ protected:
         QList<QWidget*> panels = windowsNamed("hud");
         panels.removeIf([&](QWidget* panel) { return before.contains(panel); });
         ASSERT_EQ(panels.size(), 1);
-        QTRY_VERIFY(!panels[0]->isVisible());
+        ASSERT_EVENTUALLY(!panels[0]->isVisible());
     }
 
     FakeDisplays displays;
@@ -112,7 +112,7 @@ TEST_F(BrightnessHUDTest, FadesOutAfterTheLastShowing) {
     hud.show(50);
     QWidget* panel = visibleWindows("hud").value(0);
     ASSERT_NE(panel, nullptr);
-    QTRY_VERIFY(!panel->isVisible());
+    ASSERT_EVENTUALLY(!panel->isVisible());
     EXPECT_EQ(panel->windowOpacity(), 0.0);
 
     hud.show(60);
@@ -126,7 +126,7 @@ TEST_F(BrightnessHUDTest, ShowingDuringTheFadeKeepsThePanel) {
     hud.show(50);
     QWidget* panel = visibleWindows("hud").value(0);
     ASSERT_NE(panel, nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(panel->windowOpacity() < 1.0, 3000);
+    ASSERT_EVENTUALLY(panel->windowOpacity() < 1.0);
 
     hud.show(55);
     // Past the end of the interrupted fade, well before the next one.
