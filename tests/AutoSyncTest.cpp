@@ -29,6 +29,8 @@ protected:
 };
 
 TEST_F(AutoSyncTest, FollowsTheBuiltinLevelWithTheOverlay) {
+    // The overlay stays until taken away, so its going at level 0 is the controller's doing.
+    overlayTiming.hideDelay = std::chrono::minutes(1);
     followFrom(50);
     EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：50%");
     EXPECT_EQ(luminanceLog(), setCommands(50));
@@ -87,7 +89,8 @@ TEST_F(AutoSyncTest, FailingApplyRepeatsEveryTickWithoutASecondOverlay) {
     ASSERT_EVENTUALLY_EQ(controller().status(), "自动同步失败：总线忙");
     EXPECT_EQ(overlays().size(), 2);
 
-    // The overlay fades while every tick retries the same level.
+    // The overlay fades while every tick retries the same level; shown again at every tick, it
+    // would never fade.
     ASSERT_EVENTUALLY_EQ(overlays().size(), 0);
     const qsizetype attempts = luminanceLog().size();
     ASSERT_EVENTUALLY(luminanceLog().size() >= attempts + 2);

@@ -13,6 +13,7 @@ BrightnessController& ControllerRig::controller() {
         ControllerConfig config = m1ddc.config();
         config.displaySerialNumbers = serials;
         config.bundleDirectory = panelctl.folder();
+        config.overlayTiming = overlayTiming;
         m_controller = std::make_unique<BrightnessController>(config, displays, loginItem);
     }
     return *m_controller;

@@ -18,7 +18,8 @@ inline const QString secondSerial = QStringLiteral("2222222222222");
 
 // A controller on fakes of everything this machine lacks: the three screens of ThreeScreens.h,
 // a luminance tool answering 50 of 100 and setting whatever it is asked, a power tool that
-// succeeds, and a brightness library that fails until told a level.
+// succeeds, and a brightness library that fails until told a level. Fields set before the first
+// controller() call shape the controller it makes.
 class ControllerRig : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -43,6 +44,11 @@ protected:
     FakeDisplays displays;
     FakeLoginItem loginItem;
     QStringList serials{firstSerial, secondSerial};
+    // Short enough that a test can wait out the overlay, yet well past a tick's work (a few tool
+    // runs) and the 200 ms poll: an overlay a tick showed is still up when the test looks, and one
+    // shown again at every tick never fades.
+    HUDTiming overlayTiming{.hideDelay = std::chrono::milliseconds(500),
+                            .fadeDuration = std::chrono::milliseconds(50)};
 
 private:
     std::unique_ptr<BrightnessController> m_controller;
