@@ -9,6 +9,7 @@
 #include "fakes/FakeLoginItem.h"
 #include "support/FakeBrightness.h"
 #include "support/ScriptedTool.h"
+#include "support/ThreeScreens.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -82,19 +83,7 @@ int main(int argc, char* argv[]) {
     FakeBrightness brightness;
     brightness.level(50);
     FakeDisplays displays;
-    displays.builtin = {1};
-    displays.setScreens({{.number = 1,
-                          .name = "Built-in",
-                          .geometry = {0, 0, 1920, 1080},
-                          .availableGeometry = {0, 0, 1920, 1080}},
-                         {.number = 2,
-                          .name = "Mi 27 NU",
-                          .geometry = {1920, 0, 2560, 1440},
-                          .availableGeometry = {1920, 0, 2560, 1440}},
-                         {.number = 3,
-                          .name = "Mi Monitor",
-                          .geometry = {4480, 0, 1920, 1080},
-                          .availableGeometry = {4480, 0, 1920, 1080}}});
+    setUpThreeScreens(displays);
     FakeLoginItem loginItem;
     ControllerConfig config = m1ddc.config();
     config.applicationFolder = panelctl.folder();

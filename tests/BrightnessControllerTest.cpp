@@ -31,13 +31,6 @@ protected:
     lumora::test::FakeLoginItem loginItem;
 };
 
-TEST(ControlErrorTest, DescribesItself) {
-    EXPECT_EQ(ControlError::invalidResponse("abc").errorDescription(),
-              "显示器返回了无效亮度值：abc");
-    EXPECT_EQ(ControlError::commandFailed("未知错误").errorDescription(), "未知错误");
-    EXPECT_EQ(describe(PlatformError{"No such file or directory"}), "No such file or directory");
-}
-
 TEST_F(BrightnessControllerTest, ConstructionReadsBothMonitorsInOrder) {
     const auto controller = makeController(ScriptedTool::monitorsAt(40, 100));
 

@@ -2,6 +2,7 @@
 #include "control/BrightnessController.h"
 #include "fakes/FakeDisplays.h"
 #include "fakes/FakeLoginItem.h"
+#include "support/Eventually.h"
 #include "support/FakeBrightness.h"
 #include "support/ScriptedTool.h"
 
@@ -54,8 +55,8 @@ TEST_F(LumoraAppTest, WindowsShareTheOneController) {
     EXPECT_EQ(brightnessOf(second, 2), "亮度 40 / 100");
 
     app.controller().refresh();
-    QTRY_COMPARE(brightnessOf(first, 2), QString("亮度 70 / 100"));
-    QTRY_COMPARE(brightnessOf(second, 3), QString("亮度 70 / 100"));
+    ASSERT_EVENTUALLY_EQ(brightnessOf(first, 2), "亮度 70 / 100");
+    ASSERT_EVENTUALLY_EQ(brightnessOf(second, 3), "亮度 70 / 100");
 }
 
 TEST_F(LumoraAppTest, WindowCannotShrinkBelowItsMinimum) {
@@ -67,7 +68,7 @@ TEST_F(LumoraAppTest, WindowCannotShrinkBelowItsMinimum) {
 
 TEST_F(LumoraAppTest, StartUpRegistersAndFollowsOncePerProcess) {
     open();
-    QTRY_VERIFY(app.controller().isAutoSyncing());
+    ASSERT_EVENTUALLY(app.controller().isAutoSyncing());
     EXPECT_EQ(loginItem.registrations, 1);
 
     app.controller().toggleAutoSync();
@@ -97,7 +98,7 @@ TEST_F(LumoraAppTest, StartsWithoutTheToolAndEndsWithTheFollowingStatus) {
     std::unique_ptr<QWidget> window(missing.openWindow());
     window->show();
     EXPECT_EQ(brightnessOf(window.get(), 2), "读取中…");
-    QTRY_VERIFY(missing.controller().isAutoSyncing());
+    ASSERT_EVENTUALLY(missing.controller().isAutoSyncing());
     EXPECT_EQ(loginItem.registrations, 1);
     // The first sync's outcome (or a tick's, if one came already) replaces both the refresh
     // failure and the login failure.

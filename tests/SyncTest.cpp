@@ -1,4 +1,3 @@
-#include "control/WakeMode.h"
 #include "support/ControllerRig.h"
 
 #include <QFile>
@@ -159,19 +158,6 @@ TEST_F(SyncTest, WakeActsOnListedNamesOnly) {
         << "a refused switch is not undone, and the next screen still gets its turn";
 }
 
-TEST(WakeModeTest, PicksTheFirstModeOfTheSameSizeAtAnotherRate) {
-    const DisplayMode current{.id = 1, .width = 1920, .height = 1080, .refreshRate = 60};
-    const DisplayMode smaller{.id = 2, .width = 1280, .height = 720, .refreshRate = 50};
-    const DisplayMode fifty{.id = 3, .width = 1920, .height = 1080, .refreshRate = 50};
-    const DisplayMode almostSixty{.id = 4, .width = 1920, .height = 1080, .refreshRate = 59.94};
-    const DisplayMode sameRate{.id = 5, .width = 1920, .height = 1080, .refreshRate = 60};
-
-    EXPECT_EQ(wakeMode(current, {current, smaller, fifty, almostSixty}), fifty);
-    EXPECT_EQ(wakeMode(current, {almostSixty, fifty}), almostSixty);
-    EXPECT_EQ(wakeMode(current, {current, sameRate, smaller}), std::nullopt);
-    EXPECT_EQ(wakeMode(current, {}), std::nullopt);
-}
-
 TEST_F(SyncTest, CoverWindowsFollowTheScreens) {
     syncAt(0);
     const QList<QWidget*> windows = coverWindows();
@@ -184,23 +170,16 @@ TEST_F(SyncTest, CoverWindowsFollowTheScreens) {
 
     const QRect resized(1920, 0, 1920, 1080);
     displays.setScreens({
-        {.number = 1,
-         .name = "Built-in",
-         .geometry = builtinFrame,
-         .availableGeometry = builtinFrame},
+        builtinScreen,
         {.number = 2, .name = "Mi 27 NU", .geometry = resized, .availableGeometry = resized},
     });
     EXPECT_EQ(coverWindows(), QList<QWidget*>({windows[0]})) << "kept and reused, the other gone";
     EXPECT_EQ(coveredFrames(), QList<QRect>({resized}));
 
-    displays.setScreens({{.number = 1,
-                          .name = "Built-in",
-                          .geometry = builtinFrame,
-                          .availableGeometry = builtinFrame}});
+    displays.setScreens({builtinScreen});
     EXPECT_EQ(coverWindows(), QList<QWidget*>()) << "the built-in display is never covered";
 
-    displays.setScreens(
-        {{.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame}});
+    displays.setScreens({wideScreen});
     EXPECT_EQ(coveredFrames(), QList<QRect>({wideFrame}));
     syncAt(10);
     EXPECT_EQ(coverWindows(), QList<QWidget*>());

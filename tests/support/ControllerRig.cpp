@@ -1,26 +1,11 @@
 #include "support/ControllerRig.h"
 
-#include <QApplication>
-#include <QWidget>
-
 namespace lumora::test {
 
 void ControllerRig::SetUp() {
     m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
     panelctl.script({"**\texit=0"});
-    displays.builtin = {1};
-    displays.main = 1;
-    displays.setScreens({
-        {.number = 1,
-         .name = "Built-in Retina Display",
-         .geometry = builtinFrame,
-         .availableGeometry = builtinFrame},
-        {.number = 2, .name = "Mi 27 NU", .geometry = wideFrame, .availableGeometry = wideFrame},
-        {.number = 3,
-         .name = "Mi Monitor",
-         .geometry = monitorFrame,
-         .availableGeometry = monitorFrame},
-    });
+    setUpThreeScreens(displays);
 }
 
 BrightnessController& ControllerRig::controller() {
@@ -28,9 +13,16 @@ BrightnessController& ControllerRig::controller() {
         ControllerConfig config = m1ddc.config();
         config.displaySerialNumbers = serials;
         config.applicationFolder = panelctl.folder();
+        config.overlayTiming = overlayTiming;
         m_controller = std::make_unique<BrightnessController>(config, displays, loginItem);
     }
     return *m_controller;
+}
+
+void ControllerRig::followFrom(int percent) {
+    setLevel(percent);
+    controller().toggleAutoSync();
+    ASSERT_TRUE(controller().isAutoSyncing());
 }
 
 QStringList ControllerRig::power(const QString& value, const QStringList& serials) {
@@ -43,24 +35,6 @@ QStringList ControllerRig::power(const QString& value, const QStringList& serial
 QStringList ControllerRig::setCommands(int level) {
     return {QStringLiteral("display 2 set luminance %1").arg(level),
             QStringLiteral("display 3 set luminance %1").arg(level)};
-}
-
-QList<QWidget*> ControllerRig::visibleWindows(const char* objectName) {
-    QList<QWidget*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(objectName) && widget->isVisible())
-            windows << widget;
-    }
-    std::sort(windows.begin(), windows.end(),
-              [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
-    return windows;
-}
-
-QList<QRect> ControllerRig::frames(const QList<QWidget*>& windows) {
-    QList<QRect> result;
-    for (QWidget* window : windows)
-        result << window->geometry();
-    return result;
 }
 
 } // namespace lumora::test

@@ -5,30 +5,29 @@
 #include "fakes/FakeLoginItem.h"
 #include "support/FakeBrightness.h"
 #include "support/ScriptedTool.h"
+#include "support/ThreeScreens.h"
+#include "support/TopLevelWindows.h"
 
-#include <QRect>
 #include <gtest/gtest.h>
 #include <memory>
-
-class QWidget;
 
 namespace lumora::test {
 
 inline const QString firstSerial = QStringLiteral("1111111111111");
 inline const QString secondSerial = QStringLiteral("2222222222222");
-inline const QRect builtinFrame(0, 0, 1920, 1080);
-inline const QRect wideFrame(1920, 0, 2560, 1440);
-inline const QRect monitorFrame(4480, 0, 1920, 1080);
 
-// A controller on fakes of everything this machine lacks: a built-in panel (display 1) and two
-// external screens (2 and 3), a luminance tool answering 50 of 100 and setting whatever it is
-// asked, a power tool that succeeds, and a brightness library that fails until told a level.
+// A controller on fakes of everything this machine lacks: the three screens of ThreeScreens.h,
+// a luminance tool answering 50 of 100 and setting whatever it is asked, a power tool that
+// succeeds, and a brightness library that fails until told a level. Fields set before the first
+// controller() call shape the controller it makes.
 class ControllerRig : public ::testing::Test {
 protected:
     void SetUp() override;
 
     BrightnessController& controller();
     void setLevel(int percent) const { brightness.level(percent); }
+    // Switches following on with the built-in panel at `percent`.
+    void followFrom(int percent);
     // The luminance tool's commands after the first refresh.
     QStringList luminanceLog() const { return m1ddc.log().mid(4); }
 
@@ -39,16 +38,17 @@ protected:
     }
     static QStringList setCommands(int level);
 
-    // Visible top-level windows with this object name, left to right.
-    static QList<QWidget*> visibleWindows(const char* objectName);
-    static QList<QRect> frames(const QList<QWidget*>& windows);
-
     ScriptedTool m1ddc{"m1ddc"};
     ScriptedTool panelctl{"panelctl"};
     FakeBrightness brightness;
     FakeDisplays displays;
     FakeLoginItem loginItem;
     QStringList serials{firstSerial, secondSerial};
+    // Short enough that a test can wait out the overlay, yet well past a tick's work (a few tool
+    // runs) and the 200 ms poll: an overlay a tick showed is still up when the test looks, and one
+    // shown again at every tick never fades.
+    HUDTiming overlayTiming{.hideDelay = std::chrono::milliseconds(500),
+                            .fadeDuration = std::chrono::milliseconds(50)};
 
 private:
     std::unique_ptr<BrightnessController> m_controller;

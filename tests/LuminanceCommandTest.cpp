@@ -1,0 +1,85 @@
+#include "lumora-ddc/LuminanceCommand.h"
+#include "fakes/FakeMonitor.h"
+
+#include <gtest/gtest.h>
+
+using namespace lumora::ddc;
+using lumora::Result;
+using namespace lumora::ddc::test;
+
+namespace {
+
+struct LuminanceCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::optional<LuminanceRequest> request;
+};
+
+class LuminanceArguments : public ::testing::TestWithParam<LuminanceCase> {};
+
+TEST_P(LuminanceArguments, ParseAsExpected) {
+    const Result<LuminanceRequest, Failure> parsed =
+        parseLuminanceCommandLine(GetParam().arguments);
+    ASSERT_EQ(parsed.ok(), GetParam().request.has_value());
+    if (parsed.ok())
+        EXPECT_EQ(parsed.value(), *GetParam().request);
+    else
+        EXPECT_EQ(parsed.failure().exitStatus(), 2);
+}
+
+using A = LuminanceRequest::Action;
+INSTANTIATE_TEST_SUITE_P(
+    Forms, LuminanceArguments,
+    ::testing::Values(
+        LuminanceCase{"get", {"display", "2", "get", "luminance"}, LuminanceRequest{2, A::Get, 0}},
+        LuminanceCase{"max", {"display", "3", "max", "luminance"}, LuminanceRequest{3, A::Max, 0}},
+        LuminanceCase{"stepDown",
+                      {"display", "2", "chg", "luminance", "-5"},
+                      LuminanceRequest{2, A::Change, -5}},
+        LuminanceCase{"stepUp",
+                      {"display", "2", "chg", "luminance", "+5"},
+                      LuminanceRequest{2, A::Change, 5}},
+        LuminanceCase{
+            "set", {"display", "3", "set", "luminance", "65"}, LuminanceRequest{3, A::Set, 65}},
+        LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"hexNumber", {"display", "0x2", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"otherProperty", {"display", "2", "get", "contrast"}, std::nullopt},
+        LuminanceCase{"unknownAction", {"display", "2", "toggle", "luminance"}, std::nullopt},
+        LuminanceCase{"missingAmount", {"display", "2", "set", "luminance"}, std::nullopt},
+        LuminanceCase{"extraAmount", {"display", "2", "get", "luminance", "5"}, std::nullopt},
+        LuminanceCase{"amountWithUnit", {"display", "2", "set", "luminance", "50%"}, std::nullopt},
+        LuminanceCase{"amountOverflows",
+                      {"display", "2", "chg", "luminance", "99999999999999999999"},
+                      std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The luminance tool over two monitors told apart by their numbers.
+TEST(LuminanceCommandTest, AnswersAndClamps) {
+    FakeDirectory directory;
+    directory.monitors.push_back({{2, 5, "1111111111111", {}}, monitorAt(40, 100)});
+    directory.monitors.push_back({{3, 6, "2222222222222", {}}, monitorAt(70, 80)});
+    const FakeMonitor& second = directory.monitors[1].second;
+    const auto run = [&](std::vector<std::string> arguments) {
+        return runLuminance(arguments, directory);
+    };
+    EXPECT_EQ(run({"display", "3", "get", "luminance"}).out, "70\n");
+    EXPECT_EQ(run({"display", "3", "max", "luminance"}).out, "80\n");
+    EXPECT_EQ(run({"display", "3", "chg", "luminance", "5"}).out, "75\n");
+    EXPECT_EQ(run({"display", "3", "chg", "luminance", "50"}).out, "80\n") << "clamped at max";
+    EXPECT_EQ(run({"display", "3", "chg", "luminance", "-500"}).out, "0\n") << "clamped at 0";
+    EXPECT_EQ(run({"display", "3", "chg", "luminance", "-9223372036854775808"}).out, "0\n");
+    EXPECT_EQ(run({"display", "3", "set", "luminance", "65"}).out, "65\n");
+    EXPECT_EQ(run({"display", "3", "set", "luminance", "120"}).out, "80\n");
+    EXPECT_EQ(run({"display", "3", "set", "luminance", "-3"}).out, "0\n");
+    EXPECT_EQ(second.current, 0);
+    for (const auto& set : second.sets)
+        EXPECT_EQ(std::get<0>(set), luminanceFeature);
+
+    const Outcome missing = run({"display", "9", "get", "luminance"});
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "找不到编号为 9 的显示器\n");
+}
+
+} // namespace

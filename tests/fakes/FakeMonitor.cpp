@@ -1,0 +1,46 @@
+#include "fakes/FakeMonitor.h"
+
+namespace lumora::ddc::test {
+
+FakeMonitor monitorAt(uint16_t current, uint16_t maximum) {
+    FakeMonitor monitor;
+    monitor.current = current;
+    monitor.maximum = maximum;
+    return monitor;
+}
+
+Result<VcpValue, Failure> FakeDevice::getVcp(uint8_t) {
+    if (m_monitor.failure)
+        return *m_monitor.failure;
+    return VcpValue{m_monitor.current, m_monitor.maximum};
+}
+
+Result<void, Failure> FakeDevice::setVcp(uint8_t feature, uint16_t value, bool verify) {
+    if (m_monitor.failure)
+        return *m_monitor.failure;
+    m_monitor.sets.emplace_back(feature, value, verify);
+    m_monitor.current = value;
+    return {};
+}
+
+Result<std::unique_ptr<DdcDevice>, Failure> FakeDirectory::open(const Target& target) {
+    for (auto& [record, monitor] : monitors) {
+        if (target.matches(record))
+            return std::unique_ptr<DdcDevice>(std::make_unique<FakeDevice>(monitor));
+    }
+    return Failure{Failure::Kind::NotFound, "找不到" + target.describe()};
+}
+
+Result<std::vector<DisplayRecord>, Failure> FakeDetector::detect() {
+    ++detections;
+    if (failure)
+        return *failure;
+    return records;
+}
+
+Result<std::unique_ptr<DdcDevice>, Failure> FakeDetector::open(const DisplayRecord& record) {
+    openedNumbers.push_back(record.number);
+    return std::unique_ptr<DdcDevice>(std::make_unique<FakeDevice>(monitor));
+}
+
+} // namespace lumora::ddc::test
