@@ -29,7 +29,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/deb/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 
-# Debian's changelog and copyright (lumora_gzip comes from Install.cmake).
+# Debian's changelog and copyright (lumora_gzip and LUMORA_DATA_DIR come from Install.cmake).
 string(TIMESTAMP lumora_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.Debian CONTENT [[
 lumora (${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}) unstable; urgency=medium
@@ -39,8 +39,8 @@ lumora (${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}) unstable; urgency=me
  -- ${CPACK_PACKAGE_CONTACT}  ${lumora_changelog_date}
 ]])
 lumora_gzip(${CMAKE_BINARY_DIR}/debian/changelog.Debian)
-install(FILES ${CMAKE_BINARY_DIR}/install/changelog.Debian.gz
-    ${CMAKE_CURRENT_LIST_DIR}/../data/copyright
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+    ${LUMORA_DATA_DIR}/copyright
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/lumora)
 
 include(CPack)
