@@ -72,6 +72,29 @@ TEST(BrightnessProbe, OurLibraryAnswersFromTheSystemBacklight) {
         EXPECT_TRUE(level.ok()) << failureText(level).toStdString();
 }
 
+TEST(BrightnessProbe, SurvivesTheLibraryOverwrittenInPlace) {
+    const FakeBrightness fake;
+    fake.answer("0.42");
+    const QTemporaryDir folder;
+    const QString copy = folder.filePath("libDisplayServices.so");
+    const auto overwrite = [&](const QString& from) {
+        QFile source(from);
+        QFile target(copy);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(
+            target.open(QIODevice::WriteOnly | QIODevice::Truncate)); // in place, as cp does
+        target.write(source.readAll());
+    };
+
+    overwrite(FakeBrightness::library());
+    EXPECT_EQ(failureText(readMainDisplayBrightness(copy, 1)), "<ok>");
+    overwrite(LUMORA_NO_SYMBOL_LIBRARY);
+    EXPECT_EQ(failureText(readMainDisplayBrightness(copy, 1)),
+              "显示器返回了无效亮度值：macOS 亮度服务不可用");
+    overwrite(FakeBrightness::library());
+    EXPECT_EQ(readMainDisplayBrightness(copy, 1).value(), 42);
+}
+
 class BacklightTest : public ::testing::Test {
 protected:
     void device(const QString& name, const QString& type, const QString& brightness,
@@ -111,6 +134,19 @@ TEST_F(BacklightTest, PassesOverDevicesItCannotRead) {
     EXPECT_EQ(read(), std::nullopt);
     device("f", "raw", "25", "100");
     EXPECT_EQ(read(), 0.25f);
+}
+
+TEST_F(BacklightTest, ZeroOnlyForADarkPanel) {
+    for (const auto& [raw, level] : {std::pair{"0", 0},
+                                     {"1", 1},
+                                     {"5", 1},
+                                     {"14", 1},
+                                     {"16", 2},
+                                     {"500", 50},
+                                     {"1000", 100}}) {
+        device("panel", "firmware", raw, "1000");
+        EXPECT_EQ(brightnessLevel(*read()), level) << raw << " of 1000";
+    }
 }
 
 TEST_F(BacklightTest, NothingToReadGivesNothing) {

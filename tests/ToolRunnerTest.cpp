@@ -1,4 +1,5 @@
 #include "control/ToolRunner.h"
+#include "support/Eventually.h"
 #include "support/ScriptedTool.h"
 
 #include <QDir>
@@ -81,10 +82,39 @@ TEST_F(ToolRunnerTest, ToolsThatCannotStartFailWithThePlatformsDescription) {
     }
 }
 
-TEST_F(ToolRunnerTest, DrainsMegabytesOnBothPipesWhileTheChildRuns) {
-    const Result<QString, Failure> result = run({"go\toutbytes=4000000\terrbytes=4000000"});
-    ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.value().size(), 4000000);
+TEST_F(ToolRunnerTest, DrainsMegabytesOnBothPipesAndKeepsOneReadableLine) {
+    const Result<QString, Failure> answer = run({"go\toutbytes=4000000\terrbytes=4000000"});
+    ASSERT_TRUE(answer.ok());
+    EXPECT_EQ(answer.value().size(), 241);
+    EXPECT_TRUE(answer.value().endsWith(u'…'));
+
+    const QString lines = QString("总线忙\\n").repeated(50000);
+    const Result<QString, Failure> error = run({"go\terr=" + lines + "\texit=1"});
+    ASSERT_FALSE(error.ok());
+    const QString text = message(error);
+    EXPECT_TRUE(text.startsWith("总线忙 总线忙 总线忙 ")) << "line breaks become spaces";
+    EXPECT_EQ(text.size(), 241);
+    EXPECT_FALSE(text.contains(u'\n'));
+}
+
+TEST_F(ToolRunnerTest, TheTimeLimitEndsWhatTheToolStarted) {
+    const QString pidFile = tool.folder() + "/grandchild";
+    QFile script(tool.folder() + "/starter");
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QString("#!/bin/sh\nsleep 60 &\necho $! > %1\nwait\n").arg(pidFile).toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+
+    const Result<QString, Failure> result = ToolRunner(300ms).run(script.fileName(), {});
+    ASSERT_FALSE(result.ok());
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const QString stat = QString("/proc/%1/stat").arg(QString(pid.readAll()).trimmed());
+    // Gone, or a zombie waiting for whoever adopted it.
+    ASSERT_EVENTUALLY(!QFile::exists(stat) || [&] {
+        QFile file(stat);
+        return file.open(QIODevice::ReadOnly) && QString(file.readAll()).contains(") Z ");
+    }());
 }
 
 TEST_F(ToolRunnerTest, KillsAChildThatOutlivesTheTimeLimit) {

@@ -28,9 +28,9 @@ std::optional<qint64> brightnessLevel(float raw) {
 }
 
 Result<qint64, Failure> readMainDisplayBrightness(const QString& library, quint32 display) {
-    // Opened and closed at every call, but never unmapped: after the first call, opening is a
-    // look-up among the loaded libraries instead of a fresh load, which keeps the poll cheap.
-    void* handle = dlopen(library.toLocal8Bit().constData(), RTLD_LAZY | RTLD_NODELETE);
+    // Mapped only for the length of the call: a library kept mapped between calls would take the
+    // application down when its file is overwritten in place, as some install steps do.
+    void* handle = dlopen(library.toLocal8Bit().constData(), RTLD_LAZY);
     if (!handle)
         return serviceUnavailable();
     const auto getBrightness =

@@ -6,14 +6,44 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
+#include <csignal>
+#include <unistd.h>
 
 namespace lumora {
 
 namespace {
 
+// What is kept of each of a tool's two outputs; the rest is read and dropped, so a chatty tool
+// neither stalls nor fills memory.
+constexpr qsizetype outputLimit = 64 * 1024;
+
 // QProcess looks a bare name up in PATH; a tool is always run from the path it was given.
 QString withoutPathSearch(const QString& executable) {
     return executable.contains(u'/') ? executable : QStringLiteral("./") + executable;
+}
+
+// Output cut at the limit may end inside a character: drop that partial character, so that the
+// rest still decodes.
+QByteArray withoutCutCharacter(QByteArray bytes) {
+    if (bytes.size() < outputLimit)
+        return bytes;
+    for (qsizetype back = 1; back <= 4 && back <= bytes.size(); ++back) {
+        const auto byte = quint8(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte: its lead is further back
+        const int length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        if (length > back)
+            bytes.chop(back);
+        break;
+    }
+    return bytes;
+}
+
+// Appends what `channel` has ready to `kept`, up to the limit.
+void drain(QProcess& process, QProcess::ProcessChannel channel, QByteArray& kept) {
+    process.setReadChannel(channel);
+    const QByteArray chunk = process.readAll();
+    kept.append(chunk.left(outputLimit - kept.size()));
 }
 
 } // namespace
@@ -27,6 +57,15 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
     process.setArguments(arguments);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    // A group of its own, so that the time limit also ends whatever the tool started.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+
+    QByteArray out;
+    QByteArray err;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
+                     [&] { drain(process, QProcess::StandardOutput, out); });
+    QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                     [&] { drain(process, QProcess::StandardError, err); });
 
     QEventLoop loop;
     bool failedToStart = false;
@@ -42,6 +81,7 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &process, [&] {
         timedOut = true;
+        ::kill(-pid_t(process.processId()), SIGKILL);
         process.kill();
     });
 
@@ -55,10 +95,12 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
     if (timedOut)
         return ControlError::commandFailed(timeLimitMessage(executable));
 
+    drain(process, QProcess::StandardOutput, out);
+    drain(process, QProcess::StandardError, err);
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return decodeToolText(process.readAllStandardOutput()).value_or(QString());
-    return ControlError::commandFailed(
-        decodeToolText(process.readAllStandardError()).value_or(QStringLiteral("未知错误")));
+        return readableLine(decodeToolText(withoutCutCharacter(out)).value_or(QString()));
+    return ControlError::commandFailed(readableLine(
+        decodeToolText(withoutCutCharacter(err)).value_or(QStringLiteral("未知错误"))));
 }
 
 QString ToolRunner::timeLimitMessage(const QString& executable) const {

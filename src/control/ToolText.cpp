@@ -18,6 +18,25 @@ std::optional<QString> decodeToolText(const QByteArray& bytes) {
     return text.trimmed();
 }
 
+QString readableLine(const QString& text) {
+    constexpr qsizetype longest = 240;
+    QString line;
+    bool inControl = false;
+    for (const QChar c : text) {
+        const bool control = c.category() == QChar::Other_Control ||
+                             c.category() == QChar::Separator_Line ||
+                             c.category() == QChar::Separator_Paragraph;
+        if (control && !inControl)
+            line += u' ';
+        else if (!control)
+            line += c;
+        inControl = control;
+        if (line.size() > longest)
+            return line.left(longest) + QStringLiteral("…");
+    }
+    return line;
+}
+
 std::optional<qint64> parseLuminanceAnswer(QStringView text) {
     const bool negative = text.startsWith(u'-');
     if (negative || text.startsWith(u'+'))

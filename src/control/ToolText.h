@@ -11,6 +11,10 @@ namespace lumora {
 // Nothing when the bytes are not valid UTF-8.
 std::optional<QString> decodeToolText(const QByteArray& bytes);
 
+// `text` as one line of readable length for the status line: each run of control characters
+// (line breaks included) becomes one space, and a long text is cut with an ellipsis.
+QString readableLine(const QString& text);
+
 // A luminance answer: an optional sign and ASCII digits, nothing else, within 64 bits.
 std::optional<qint64> parseLuminanceAnswer(QStringView text);
 

@@ -12,6 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr float minimumLit = 0.01f;
+
 std::optional<std::string> firstLine(const fs::path& file) {
     std::ifstream stream(file);
     std::string line;
@@ -44,7 +46,11 @@ std::optional<float> deviceBrightness(const fs::path& device) {
     const std::optional<long long> maximum = number(device / "max_brightness");
     if (!brightness || !maximum || *maximum <= 0 || *brightness < 0)
         return std::nullopt;
-    return float(double(*brightness) / double(*maximum));
+    // 0 means a dark panel, and the caller switches the monitors off for it: a lit panel, however
+    // dim, reads as at least 1 %.
+    if (*brightness == 0)
+        return 0.0f;
+    return std::max(float(double(*brightness) / double(*maximum)), minimumLit);
 }
 
 } // namespace
