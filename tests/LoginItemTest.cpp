@@ -3,8 +3,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace lumora;
 
@@ -61,9 +64,57 @@ TEST_F(LoginItemTest, EntryStatesThatDoNotCount) {
         EXPECT_TRUE(item.isEnabled()) << contents.toStdString();
     }
 
-    writeEntry(head + "Exec=/opt/lumora/bin/lumora\nHidden=true\n");
+    writeEntry(head + "Exec=/usr/bin/other-program\n");
     EXPECT_TRUE(item.registerApp().ok());
-    EXPECT_TRUE(item.isEnabled()) << "registering again replaces a hidden entry";
+    EXPECT_TRUE(item.isEnabled()) << "registering again replaces an entry for another program";
+}
+
+TEST_F(LoginItemTest, EntriesTheUserSwitchedOffOrCannotBeReadAreLeftAlone) {
+    XdgAutostart item(lumora, folder());
+    const QString path = item.entryPath();
+    const QString off = "[Desktop Entry]\nExec=/opt/lumora/bin/lumora\nHidden=true\n";
+    const auto fifo = [&] { ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0); };
+    const auto linkTo = [&](const char* target) { ASSERT_TRUE(QFile::link(target, path)); };
+    const auto huge = [&] { writeEntry(QString(100000, u'#')); };
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        QString reason;
+    } cases[] = {
+        {"hidden", [&] { writeEntry(off); }, "登录项已在桌面的自启动设置中关闭（" + path + "）"},
+        {"gnomeOff",
+         [&] {
+             writeEntry("[Desktop Entry]\nExec=/opt/lumora/bin/lumora\n"
+                        "X-GNOME-Autostart-enabled=false\n");
+         },
+         "登录项已在桌面的自启动设置中关闭（" + path + "）"},
+        {"fifo", fifo, path + " 不是普通文件"},
+        {"endlessDevice", [&] { linkTo("/dev/zero"); }, path + " 不是普通文件"},
+        {"huge", huge, path + " 太大，不像登录项"},
+        {"folder", [&] { QDir().mkpath(path); }, path + " 不是普通文件"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir().mkpath(folder());
+        QFile::remove(path);
+        QDir().rmdir(path);
+        c.make();
+        const QFileInfo before(path);
+        EXPECT_FALSE(item.isEnabled());
+        const Result<void, QString> registered = item.registerApp();
+        ASSERT_FALSE(registered.ok());
+        EXPECT_EQ(registered.failure(), c.reason);
+        EXPECT_EQ(QFileInfo(path).lastModified(), before.lastModified()) << "left alone";
+    }
+}
+
+TEST_F(LoginItemTest, ARelativeConfigHomeIsIgnored) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(XdgAutostart::defaultFolder(), QDir::homePath() + "/.config/autostart");
+    qputenv("XDG_CONFIG_HOME", "/absolute/config");
+    EXPECT_EQ(XdgAutostart::defaultFolder(), "/absolute/config/autostart");
+    qputenv("XDG_CONFIG_HOME", saved);
 }
 
 TEST_F(LoginItemTest, PathsThatNeedQuotingRoundTrip) {
@@ -98,8 +149,7 @@ TEST_F(LoginItemTest, FailuresAreReadable) {
     EXPECT_TRUE(folderError.failure().startsWith("无法创建文件夹 "))
         << folderError.failure().toStdString();
 
-    XdgAutostart item(lumora, folder());
-    QDir().mkpath(item.entryPath()); // a folder where the entry should be
+    XdgAutostart item(lumora, "/proc/self"); // a folder where nothing can be written
     const Result<void, QString> writeError = item.registerApp();
     ASSERT_FALSE(writeError.ok());
     EXPECT_TRUE(writeError.failure().startsWith("无法写入 " + item.entryPath() + "："))

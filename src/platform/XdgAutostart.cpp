@@ -1,9 +1,12 @@
 #include "platform/XdgAutostart.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumora {
 
@@ -69,14 +72,58 @@ QMap<QString, QString> desktopEntry(const QByteArray& contents) {
     return keys;
 }
 
+// A desktop entry is a few hundred bytes; anything far larger is not one.
+constexpr qint64 entryLimit = 64 * 1024;
+
+QString systemError(const QString& path) {
+    return QStringLiteral("无法读取 %1：%2")
+        .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// The entry's bytes; nothing when there is no entry. Opened without blocking and read only when
+// it is a regular file of sane size, so a FIFO or a device planted there cannot hang or flood us.
+Result<std::optional<QByteArray>, QString> readEntryFile(const QString& path) {
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::optional<QByteArray>();
+        return systemError(path);
+    }
+    struct stat status {};
+    QByteArray contents;
+    const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    if (regular && status.st_size <= entryLimit) {
+        contents.resize(qsizetype(status.st_size));
+        const ssize_t count = ::read(descriptor, contents.data(), size_t(contents.size()));
+        contents.resize(count < 0 ? 0 : qsizetype(count));
+    }
+    ::close(descriptor);
+    if (!regular)
+        return QStringLiteral("%1 不是普通文件").arg(path);
+    if (status.st_size > entryLimit)
+        return QStringLiteral("%1 太大，不像登录项").arg(path);
+    return std::optional<QByteArray>(contents);
+}
+
+// The desktop's own switches for an autostart entry.
+bool switchedOff(const QMap<QString, QString>& keys) {
+    return keys.value(QStringLiteral("Hidden")) == QStringLiteral("true") ||
+           keys.value(QStringLiteral("X-GNOME-Autostart-enabled")) == QStringLiteral("false");
+}
+
 } // namespace
 
 XdgAutostart::XdgAutostart(QString executable, QString folder)
     : m_executable(std::move(executable)), m_folder(std::move(folder)) {}
 
 QString XdgAutostart::defaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/autostart");
+    // The base directory rules say a relative XDG_CONFIG_HOME is invalid and to be ignored.
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString config = QDir::isAbsolutePath(configured)
+                               ? configured
+                               : QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/autostart");
 }
 
 QString XdgAutostart::entryPath() const {
@@ -84,28 +131,32 @@ QString XdgAutostart::entryPath() const {
 }
 
 bool XdgAutostart::isEnabled() const {
-    QFile file(entryPath());
-    if (!file.open(QIODevice::ReadOnly))
+    const Result<std::optional<QByteArray>, QString> entry = readEntryFile(entryPath());
+    if (!entry.ok() || !entry.value())
         return false;
-    const QMap<QString, QString> keys = desktopEntry(file.readAll());
-    return keys.value(QStringLiteral("Hidden")) != QStringLiteral("true") &&
-           keys.value(QStringLiteral("X-GNOME-Autostart-enabled")) != QStringLiteral("false") &&
-           programOf(keys.value(QStringLiteral("Exec"))) == m_executable;
+    const QMap<QString, QString> keys = desktopEntry(*entry.value());
+    return !switchedOff(keys) && programOf(keys.value(QStringLiteral("Exec"))) == m_executable;
 }
 
 Result<void, QString> XdgAutostart::registerApp() {
+    // An entry the user switched off, or a file we cannot read as one, is the user's: left alone.
+    const Result<std::optional<QByteArray>, QString> entry = readEntryFile(entryPath());
+    if (!entry.ok())
+        return entry.failure();
+    if (entry.value() && switchedOff(desktopEntry(*entry.value())))
+        return QStringLiteral("登录项已在桌面的自启动设置中关闭（%1）").arg(entryPath());
     if (!QDir().mkpath(m_folder))
         return QStringLiteral("无法创建文件夹 %1").arg(m_folder);
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=Lumora\n"
-                                         "Comment=让外接显示器的亮度跟随笔记本屏幕\n"
-                                         "Exec=%1\n"
-                                         "Terminal=false\n"
-                                         "X-GNOME-Autostart-enabled=true\n")
-                              .arg(escapeValue(execValue(m_executable)));
+    const QString contents = QStringLiteral("[Desktop Entry]\n"
+                                            "Type=Application\n"
+                                            "Name=Lumora\n"
+                                            "Comment=让外接显示器的亮度跟随笔记本屏幕\n"
+                                            "Exec=%1\n"
+                                            "Terminal=false\n"
+                                            "X-GNOME-Autostart-enabled=true\n")
+                                 .arg(escapeValue(execValue(m_executable)));
     QSaveFile file(entryPath());
-    if (file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8()) >= 0 && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(contents.toUtf8()) >= 0 && file.commit())
         return {};
     return QStringLiteral("无法写入 %1：%2").arg(entryPath(), file.errorString());
 }
