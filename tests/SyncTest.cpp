@@ -107,6 +107,15 @@ TEST_F(SyncTest, PowerFailsOnlyWhenNoRunSucceeds) {
     EXPECT_EQ(controller().status(), "操作失败：第 10 次失败") << "the error of the fourth run";
     EXPECT_EQ(coverWindows().size(), 0) << "cover windows go before the power command";
     EXPECT_EQ(luminanceLog(), setCommands(30)) << "no luminance after a failed switch-on";
+
+    syncAt(30);
+    EXPECT_EQ(controller().status(), "操作失败：第 14 次失败") << "still off: switching on again";
+    EXPECT_EQ(luminanceLog(), setCommands(30));
+    panelctl.script({"**"});
+    syncAt(30);
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%");
+    EXPECT_EQ(panelctl.log().mid(14), powerOn());
+    EXPECT_EQ(luminanceLog(), setCommands(30) + setCommands(30));
 }
 
 TEST_F(SyncTest, MissingPowerToolReportsTheStartError) {

@@ -57,9 +57,14 @@ Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
             wakeDisplaysBySignal();
         pass();
     }
+    // The recorded state is the one achieved: a switch-on that no monitor took leaves them off,
+    // so that the next step tries again instead of reporting success over a dark screen.
+    const bool failed = !anySucceeded && lastError;
+    if (failed && on)
+        return *lastError;
     m_didInitializePowerState = true;
     m_displaysPoweredOff = !on;
-    if (!anySucceeded && lastError)
+    if (failed)
         return *lastError;
     return {};
 }
