@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <set>
 // Xlib's macros (None, Status, Bool) clash with names above: it comes last.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -89,6 +91,26 @@ TEST_F(X11DisplaysTest, SwitchesRefreshRatesForReal) {
     EXPECT_EQ(displays.currentMode(number), current);
 }
 
+TEST_F(X11DisplaysTest, GeometryComesFromRandrWhenQtHasNotCaughtUp) {
+    const quint32 number = *only().number;
+    const QList<DisplayMode> modes = displays.allModes(number);
+    const auto small = std::find_if(modes.cbegin(), modes.cend(),
+                                    [](const DisplayMode& mode) { return mode.width == 1280; });
+    ASSERT_NE(small, modes.cend());
+    const DisplayMode current = *displays.currentMode(number);
+
+    // No event is handled in between, so Qt still has the old size.
+    QSignalSpy changed(&displays, &Displays::screenParametersChanged);
+    ASSERT_TRUE(displays.setMode(number, *small).ok());
+    EXPECT_EQ(only().geometry, QRect(0, 0, 1280, 720));
+    EXPECT_EQ(only().availableGeometry, QRect(0, 0, 1280, 720));
+
+    ASSERT_TRUE(changed.wait(5000)) << "Qt reports the change";
+    ASSERT_TRUE(changed.wait(5000)) << "and it is reported once more when it has settled";
+    ASSERT_TRUE(displays.setMode(number, current).ok());
+    EXPECT_EQ(only().geometry, QRect(0, 0, 1920, 1080));
+}
+
 TEST_F(X11DisplaysTest, MonitorsWithoutAnOutputFallBackToTheirName) {
     QSignalSpy changed(&displays, &Displays::screenParametersChanged);
     QProcess::execute("xrandr", {"--setmonitor", "HDMI-1", "960/527x1080/296+960+0", "none"});
@@ -105,6 +127,22 @@ TEST_F(X11DisplaysTest, MonitorsWithoutAnOutputFallBackToTheirName) {
     EXPECT_FALSE(displays.isBuiltin(*screens[0].number));
     EXPECT_EQ(displays.currentMode(*screens[0].number), std::nullopt);
     EXPECT_EQ(displays.allModes(*screens[0].number), QList<DisplayMode>());
+}
+
+TEST_F(X11DisplaysTest, NamesWhoseNumbersCollideStillGetTheirOwn) {
+    ASSERT_EQ(X11Displays::numberForName("DP-38809"), X11Displays::numberForName("HDMI-103510"));
+    QSignalSpy changed(&displays, &Displays::screenParametersChanged);
+    QProcess::execute("xrandr", {"--setmonitor", "DP-38809", "640/1x1080/1+0+0", "none"});
+    QProcess::execute("xrandr", {"--setmonitor", "HDMI-103510", "640/1x1080/1+640+0", "none"});
+    ASSERT_TRUE(changed.wait(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return displays.screens().size() >= 2; }));
+
+    std::set<quint32> numbers;
+    for (const lumora::Screen& screen : displays.screens())
+        numbers.insert(*screen.number);
+    EXPECT_EQ(numbers.size(), size_t(displays.screens().size()));
+    QProcess::execute("xrandr", {"--delmonitor", "DP-38809"});
+    QProcess::execute("xrandr", {"--delmonitor", "HDMI-103510"});
 }
 
 TEST(X11NamesTest, PanelConnectorsAreBuiltIn) {
@@ -124,6 +162,9 @@ TEST(EdidTest, ReadsDescriptorTexts) {
               "ABCDEFGHIJKLM")
         << "13 characters leave no room for the line feed";
     EXPECT_EQ(edid::descriptorText(edid.left(100), edid::productNameTag), std::nullopt);
+    EXPECT_EQ(edid::descriptorText(edidNamed("Mi\x1b[2J\x07\x85Mon"), edid::productNameTag),
+              "Mi[2JMon")
+        << "control characters never reach the screen";
     edid[0] = 1;
     EXPECT_EQ(edid::descriptorText(edid, edid::productNameTag), std::nullopt) << "bad header";
 }

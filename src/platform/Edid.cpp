@@ -24,6 +24,9 @@ std::optional<QString> descriptorText(const QByteArray& edid, quint8 tag) {
         QByteArray text = descriptor.mid(textStart);
         if (const qsizetype end = text.indexOf('\n'); end >= 0)
             text.truncate(end);
+        // A broken or hostile EDID must not put control characters on the screen.
+        text.removeIf(
+            [](char c) { return quint8(c) < 0x20 || (quint8(c) >= 0x7F && quint8(c) < 0xA0); });
         return QString::fromLatin1(text).trimmed();
     }
     return std::nullopt;

@@ -7,7 +7,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <algorithm>
 #include <memory>
+#include <set>
 
 namespace lumora {
 
@@ -87,11 +89,27 @@ std::optional<DisplayMode> modeWithId(const XRRScreenResources& res, RRMode id) 
     return std::nullopt;
 }
 
+// Where the output's CRTC puts it, in Qt's device-independent coordinates.
+std::optional<QRect> crtcFrame(Display* display, RROutput output, const QScreen* screen) {
+    const OutputState state = outputState(display, output);
+    if (!state.crtc)
+        return std::nullopt;
+    const qreal ratio = screen->devicePixelRatio();
+    return QRect(qRound(state.crtc->x / ratio), qRound(state.crtc->y / ratio),
+                 qRound(state.crtc->width / ratio), qRound(state.crtc->height / ratio));
+}
+
 } // namespace
 
 X11Displays::X11Displays(QObject* parent) : Displays(parent) {
     if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
         m_display = x11->display();
+    // Qt's screen list can lag behind a burst of hot-plugs; once the burst has settled, everyone
+    // is asked to look again, and the geometry then comes from RandR itself.
+    using namespace std::chrono_literals;
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(500ms);
+    connect(&m_settle, &QTimer::timeout, this, &Displays::screenParametersChanged);
     for (QScreen* screen : QGuiApplication::screens())
         watch(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
@@ -110,6 +128,7 @@ void X11Displays::watch(QScreen* screen) {
 
 void X11Displays::screensChanged() {
     m_mainDisplay.reset();
+    m_settle.start();
     emit screenParametersChanged();
 }
 
@@ -127,8 +146,12 @@ bool X11Displays::isBuiltin(quint32 display) const {
 
 quint32 X11Displays::mainDisplay() const {
     if (!m_mainDisplay) {
-        QScreen* primary = QGuiApplication::primaryScreen();
-        m_mainDisplay = primary ? entry(primary).screen.number.value_or(0) : 0;
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        const QList<Entry> all = entries();
+        const auto found = std::find_if(all.cbegin(), all.cend(), [&](const Entry& entry) {
+            return primary && entry.connector == primary->name();
+        });
+        m_mainDisplay = found != all.cend() ? found->screen.number.value_or(0) : 0;
     }
     return *m_mainDisplay;
 }
@@ -196,6 +219,20 @@ QList<X11Displays::Entry> X11Displays::entries() const {
     QList<Entry> entries;
     for (QScreen* screen : QGuiApplication::screens())
         entries.append(entry(screen));
+    // A number derived from a name may meet a RandR id or another name's number: the later
+    // screen moves on to the next free number, so that no two screens share one.
+    std::set<quint32> taken;
+    for (const Entry& entry : entries) {
+        if (entry.hasOutput)
+            taken.insert(*entry.screen.number);
+    }
+    for (Entry& entry : entries) {
+        if (entry.hasOutput)
+            continue;
+        while (taken.contains(*entry.screen.number))
+            entry.screen.number = *entry.screen.number + 1;
+        taken.insert(*entry.screen.number);
+    }
     return entries;
 }
 
@@ -214,6 +251,12 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
             edid::descriptorText(edidOf(m_display, *output), edid::productNameTag)
                 .value_or(QString());
         entry.screen.name = product.isEmpty() ? connector : product;
+        if (const std::optional<QRect> frame = crtcFrame(m_display, *output, screen);
+            frame && *frame != entry.screen.geometry) {
+            // Qt has not caught up with a change yet: RandR's frame is the real one.
+            entry.screen.geometry = *frame;
+            entry.screen.availableGeometry = *frame;
+        }
     }
     return entry;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/Displays.h"
 
+#include <QTimer>
+
 class QScreen;
 typedef struct _XDisplay Display;
 
@@ -44,6 +46,7 @@ private:
     void screensChanged();
 
     Display* m_display = nullptr;
+    QTimer m_settle;
     // Asked at every poll of the built-in brightness: kept until the screens change, so an idle
     // poll costs no round trip to the X server.
     mutable std::optional<quint32> m_mainDisplay;
