@@ -1,8 +1,11 @@
 #include "app/LumoraApp.h"
+#include "control/BrightnessController.h"
+#include "platform/BacklightEvents.h"
 #include "platform/X11Displays.h"
 #include "platform/XdgAutostart.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -15,6 +18,16 @@ int main(int argc, char* argv[]) {
     lumora::XdgAutostart loginItem(QCoreApplication::applicationFilePath(),
                                    lumora::XdgAutostart::defaultFolder());
     lumora::LumoraApp lumora(lumora::ControllerConfig::standard(), displays, loginItem);
+    // Where the kernel announces brightness changes, following reacts at once; the poll stays.
+    const std::unique_ptr<lumora::BacklightEvents> events =
+        lumora::BacklightEvents::forBacklight("/sys/class/backlight");
+    if (events) {
+        QObject::connect(events.get(), &lumora::BacklightEvents::changed, &lumora.controller(),
+                         &lumora::BrightnessController::builtinBrightnessChanged);
+    }
+    std::fputs(events ? "Lumora：使用背光变化事件，亮度一变即跟随\n"
+                      : "Lumora：没有背光变化事件，每 0.2 秒读取一次亮度\n",
+               stderr);
     lumora.openWindow()->show();
     return QApplication::exec();
 }

@@ -116,6 +116,8 @@ void BrightnessController::setStatus(QString status) {
 void BrightnessController::setWorking(bool isWorking) {
     emit objectWillChange();
     m_isWorking = isWorking;
+    if (!isWorking && std::exchange(m_isChangePending, false))
+        builtinBrightnessChanged();
 }
 
 void BrightnessController::setAutoSyncing(bool isAutoSyncing) {

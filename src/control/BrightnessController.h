@@ -58,6 +58,9 @@ public:
     void toggleBlackoutTest();
     // The one-time actions of a start: launch at login, following on. Later calls do nothing.
     void runStartupTask();
+    // The built-in brightness may have changed: while following, the follow step runs now
+    // instead of at the next tick. A burst of calls runs it once, on the newest level.
+    void builtinBrightnessChanged();
 
 signals:
     void objectWillChange();
@@ -84,6 +87,7 @@ private:
     Result<void, Failure> syncMonitors();
     void startSyncTimer();
     void syncIfNeeded();
+    void followChange();
     void decideOverlay(qint64 level);
     void enableLaunchAtLogin();
     Result<qint64, Failure> mainDisplayBrightness();
@@ -122,6 +126,8 @@ private:
     QMetaObject::Connection m_screenObserver;
     BrightnessHUD m_hud;
     std::optional<qint64> m_lastHUDBrightness;
+    bool m_isFollowQueued = false;  // a follow step for a change is queued
+    bool m_isChangePending = false; // a change arrived while busy: follow it when free
     bool m_didStartAutomatically = false;
     bool m_didInitializePowerState = false;
     bool m_displaysPoweredOff = false;

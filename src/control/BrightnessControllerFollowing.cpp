@@ -85,6 +85,21 @@ void BrightnessController::syncIfNeeded() {
     }
 }
 
+void BrightnessController::builtinBrightnessChanged() {
+    if (m_isFollowQueued)
+        return;
+    m_isFollowQueued = true;
+    QMetaObject::invokeMethod(this, &BrightnessController::followChange, Qt::QueuedConnection);
+}
+
+void BrightnessController::followChange() {
+    m_isFollowQueued = false;
+    // Never two steps at once: a change seen while busy is followed when the work is done.
+    m_isChangePending = m_isWorking;
+    if (!m_isChangePending)
+        syncIfNeeded();
+}
+
 void BrightnessController::decideOverlay(qint64 level) {
     // The first reading after a start is not a change the user made: no overlay for it.
     if (!m_lastHUDBrightness) {

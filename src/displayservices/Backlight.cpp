@@ -53,9 +53,13 @@ std::optional<float> deviceBrightness(const fs::path& device) {
     return std::max(float(double(*brightness) / double(*maximum)), minimumLit);
 }
 
-} // namespace
+struct Reading {
+    fs::path device;
+    float fraction;
+};
 
-std::optional<float> readBacklight(const fs::path& folder) {
+// The first device in order of preference whose brightness can be read, and that brightness.
+std::optional<Reading> firstReadable(const fs::path& folder) {
     std::error_code error;
     std::vector<fs::path> devices;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
@@ -65,9 +69,21 @@ std::optional<float> readBacklight(const fs::path& folder) {
     });
     for (const fs::path& device : devices) {
         if (const std::optional<float> fraction = deviceBrightness(device))
-            return fraction;
+            return Reading{device, *fraction};
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<float> readBacklight(const fs::path& folder) {
+    const std::optional<Reading> reading = firstReadable(folder);
+    return reading ? std::optional(reading->fraction) : std::nullopt;
+}
+
+std::optional<fs::path> chooseBacklight(const fs::path& folder) {
+    const std::optional<Reading> reading = firstReadable(folder);
+    return reading ? std::optional(reading->device) : std::nullopt;
 }
 
 } // namespace lumora

@@ -11,4 +11,7 @@ namespace lumora {
 // only for a dark panel: any lit level is at least 0.01.
 std::optional<float> readBacklight(const std::filesystem::path& folder);
 
+// The device readBacklight() reads, by the same choice; nothing when none can be read.
+std::optional<std::filesystem::path> chooseBacklight(const std::filesystem::path& folder);
+
 } // namespace lumora

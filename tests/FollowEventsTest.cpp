@@ -1,0 +1,97 @@
+#include "platform/BacklightEvents.h"
+#include "support/ControllerRig.h"
+#include "support/Eventually.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <fcntl.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+using namespace lumora;
+using namespace lumora::test;
+
+namespace {
+
+// Following driven by change events. The poll is stopped where a test must tell the two apart.
+class FollowEventsTest : public ControllerRig {
+protected:
+    void SetUp() override {
+        ControllerRig::SetUp();
+        counter = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        events = std::make_unique<BacklightEvents>(counter, QSocketNotifier::Read);
+        QObject::connect(events.get(), &BacklightEvents::changed, &controller(),
+                         &BrightnessController::builtinBrightnessChanged);
+    }
+
+    void change(int percent) const {
+        setLevel(percent);
+        const uint64_t one = 1;
+        ASSERT_EQ(write(counter, &one, sizeof one), ssize_t(sizeof one));
+    }
+    void stopPolling() { controller().findChild<QTimer*>("syncTimer")->stop(); }
+    bool bothAt(int level) {
+        return controller().monitors()[0].brightness == level &&
+               controller().monitors()[1].brightness == level;
+    }
+
+    int counter = -1;
+    std::unique_ptr<BacklightEvents> events;
+};
+
+TEST_F(FollowEventsTest, FollowsAtOnceTheNewestLevelOneStepAtATime) {
+    followFrom(50);
+    stopPolling();
+
+    change(44);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：44%"));
+    EXPECT_EQ(luminanceLog(), setCommands(50) + setCommands(44));
+
+    // A key held down: fifty changes before the event loop gets a turn.
+    for (int level = 1; level <= 50; ++level)
+        change(level);
+    ASSERT_EVENTUALLY(bothAt(50));
+    EXPECT_LE(luminanceLog().size(), 4 + 2 * 2) << "no backlog of stale levels";
+
+    // A change during a slow step is followed once that step is done.
+    m1ddc.script({"display * set luminance *\tsleep=300\tout=$5"});
+    QTimer::singleShot(100, [&] { change(70); });
+    change(60);
+    ASSERT_EVENTUALLY(bothAt(70));
+    EXPECT_EQ(controller().status(), "已跟随 MacBook 主屏：70%");
+    EXPECT_EQ(luminanceLog().mid(luminanceLog().size() - 4), setCommands(60) + setCommands(70));
+}
+
+TEST_F(FollowEventsTest, ASourceThatEndsOrCannotNotifyLeavesThePoll) {
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
+    BacklightEvents pipeEvents(ends[0], QSocketNotifier::Read);
+    QSignalSpy stopped(&pipeEvents, &BacklightEvents::stopped);
+    close(ends[1]);
+    ASSERT_TRUE(stopped.wait(5000));
+    EXPECT_FALSE(pipeEvents.isWatching());
+
+    followFrom(50);
+    setLevel(30);
+    // The poll follows on its own.
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：30%"));
+
+    // A plain file is always ready for a poller: it must not be watched at all.
+    const QTemporaryDir sys;
+    QDir(sys.path()).mkpath("panel");
+    for (const auto& [name, text] : {std::pair{"brightness", "5"},
+                                     {"max_brightness", "10"},
+                                     {"actual_brightness", "5"},
+                                     {"type", "firmware"}}) {
+        QFile file(sys.filePath(QString("panel/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    EXPECT_EQ(BacklightEvents::forBacklight(sys.path().toStdString()), nullptr);
+    EXPECT_EQ(BacklightEvents::forBacklight("/nonexistent"), nullptr);
+}
+
+} // namespace
