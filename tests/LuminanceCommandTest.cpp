@@ -43,7 +43,15 @@ INSTANTIATE_TEST_SUITE_P(
             "set", {"display", "3", "set", "luminance", "65"}, LuminanceRequest{3, A::Set, 65}},
         LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
         LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},
-        LuminanceCase{"hexNumber", {"display", "0x2", "get", "luminance"}, std::nullopt},
+        LuminanceCase{
+            "hexNumber", {"display", "0x2", "get", "luminance"}, LuminanceRequest{2, A::Get, 0}},
+        LuminanceCase{"upperHexNumber",
+                      {"display", "0X3", "get", "luminance"},
+                      LuminanceRequest{3, A::Get, 0}},
+        LuminanceCase{
+            "hugeHexNumber", {"display", "0xffffffffffffffff", "get", "luminance"}, std::nullopt},
+        LuminanceCase{
+            "hugeNumber", {"display", "99999999999999999999", "get", "luminance"}, std::nullopt},
         LuminanceCase{"otherProperty", {"display", "2", "get", "contrast"}, std::nullopt},
         LuminanceCase{"unknownAction", {"display", "2", "toggle", "luminance"}, std::nullopt},
         LuminanceCase{"missingAmount", {"display", "2", "set", "luminance"}, std::nullopt},

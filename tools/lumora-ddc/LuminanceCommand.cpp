@@ -54,7 +54,7 @@ parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.size() < 4 || arguments[0] != "display")
         return usageError("参数错误：命令应为 display 编号 get|max|chg|set luminance [值]");
     const std::optional<long long> display = parseUnsigned(arguments[1], 0x7FFFFFFF);
-    if (!display || arguments[1].rfind("0x", 0) == 0)
+    if (!display)
         return usageError("参数错误：无效的显示器编号 “" + arguments[1] + "”");
     const auto action = actions.find(arguments[2]);
     if (action == actions.end())
