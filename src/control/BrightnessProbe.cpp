@@ -26,7 +26,8 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 
 } // namespace
 
-BrightnessProbe::BrightnessProbe(QString library) : m_library(std::move(library)) {}
+BrightnessProbe::BrightnessProbe(QString library)
+    : m_library(std::move(library)), m_libraryPath(QFile::encodeName(m_library)) {}
 
 std::optional<qint64> brightnessLevel(float raw) {
     const double percent = double(raw) * 100.0;
@@ -60,15 +61,14 @@ Result<qint64, Failure> BrightnessProbe::read(quint32 display) {
 
 QByteArray BrightnessProbe::loadablePath() {
     struct stat now {};
-    const QByteArray original = QFile::encodeName(m_library);
-    if (::stat(original.constData(), &now) != 0)
-        return original;
+    if (::stat(m_libraryPath.constData(), &now) != 0)
+        return m_libraryPath;
     if (!m_copied || !sameFile(*m_copied, now)) {
         m_copied = now;
         if (!copyLibrary())
             m_copy.clear();
     }
-    return m_copy.isEmpty() ? original : m_copy;
+    return m_copy.isEmpty() ? m_libraryPath : m_copy;
 }
 
 bool BrightnessProbe::copyLibrary() {

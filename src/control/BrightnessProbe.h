@@ -30,6 +30,7 @@ private:
     bool copyLibrary();
 
     QString m_library;
+    QByteArray m_libraryPath; // m_library for the system calls, encoded once
     QTemporaryDir m_copies;
     std::optional<struct stat> m_copied; // the file as it was when last copied
     QByteArray m_copy;
