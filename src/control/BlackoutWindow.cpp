@@ -2,6 +2,10 @@
 
 #include "platform/OverlayWindow.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
 namespace lumora {
 
 BlackoutWindow::BlackoutWindow() {
@@ -13,9 +17,16 @@ BlackoutWindow::BlackoutWindow() {
     prepareOverlayWindow(this);
 }
 
-void BlackoutWindow::cover(const QRect& geometry) {
-    setGeometry(geometry);
-    show();
+void BlackoutWindow::cover(const QRect& geometry, bool canPlace) {
+    if (canPlace) {
+        setGeometry(geometry);
+        show();
+    } else {
+        // The compositor puts a full-screen window on the screen it is asked for.
+        winId();
+        windowHandle()->setScreen(QGuiApplication::screenAt(geometry.center()));
+        showFullScreen();
+    }
     raise();
 }
 
