@@ -18,15 +18,16 @@ BlackoutWindow::BlackoutWindow() {
 }
 
 void BlackoutWindow::cover(const QRect& geometry, bool canPlace) {
-    if (canPlace) {
-        setGeometry(geometry);
-        show();
-    } else {
-        // The compositor puts a full-screen window on the screen it is asked for.
+    if (!canPlace) {
+        // The compositor puts a full-screen window on the screen it is asked for; raising is its
+        // business.
         winId();
         windowHandle()->setScreen(QGuiApplication::screenAt(geometry.center()));
         showFullScreen();
+        return;
     }
+    setGeometry(geometry);
+    show();
     raise();
 }
 
