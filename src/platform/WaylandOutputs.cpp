@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <list>
 #include <memory>
+#include <string_view>
 #include <wayland-client.h>
 
 namespace lumora::wayland {
