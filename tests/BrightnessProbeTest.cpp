@@ -44,7 +44,7 @@ QString failureText(const Result<qint64, Failure>& result) {
 TEST(BrightnessProbe, ReadsThroughTheLoadedLibrary) {
     const FakeBrightness fake;
     fake.answer("0.42");
-    const Result<qint64, Failure> level = readMainDisplayBrightness(FakeBrightness::library(), 77);
+    const Result<qint64, Failure> level = BrightnessProbe(FakeBrightness::library()).read(77);
     ASSERT_TRUE(level.ok()) << failureText(level).toStdString();
     EXPECT_EQ(level.value(), 42);
     EXPECT_EQ(fake.lastDisplayAsked(), "77");
@@ -55,17 +55,17 @@ TEST(BrightnessProbe, FailuresCarryTheirTexts) {
     const QString unavailable = "显示器返回了无效亮度值：macOS 亮度服务不可用";
     const QString unreadable = "显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度";
 
-    EXPECT_EQ(failureText(readMainDisplayBrightness("/nonexistent/libDisplayServices.so", 1)),
+    EXPECT_EQ(failureText(BrightnessProbe("/nonexistent/libDisplayServices.so").read(1)),
               unavailable);
-    EXPECT_EQ(failureText(readMainDisplayBrightness(LUMORA_NO_SYMBOL_LIBRARY, 1)), unavailable);
+    EXPECT_EQ(failureText(BrightnessProbe(LUMORA_NO_SYMBOL_LIBRARY).read(1)), unavailable);
     fake.answer("fail");
-    EXPECT_EQ(failureText(readMainDisplayBrightness(FakeBrightness::library(), 1)), unreadable);
+    EXPECT_EQ(failureText(BrightnessProbe(FakeBrightness::library()).read(1)), unreadable);
     fake.answer("nan");
-    EXPECT_EQ(failureText(readMainDisplayBrightness(FakeBrightness::library(), 1)), unreadable);
+    EXPECT_EQ(failureText(BrightnessProbe(FakeBrightness::library()).read(1)), unreadable);
 }
 
 TEST(BrightnessProbe, OurLibraryAnswersFromTheSystemBacklight) {
-    const Result<qint64, Failure> level = readMainDisplayBrightness(LUMORA_BRIGHTNESS_LIBRARY, 1);
+    const Result<qint64, Failure> level = BrightnessProbe(LUMORA_BRIGHTNESS_LIBRARY).read(1);
     if (QDir("/sys/class/backlight").isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot))
         EXPECT_EQ(failureText(level), "显示器返回了无效亮度值：无法读取 MacBook 主屏系统亮度");
     else
@@ -87,12 +87,12 @@ TEST(BrightnessProbe, SurvivesTheLibraryOverwrittenInPlace) {
     };
 
     overwrite(FakeBrightness::library());
-    EXPECT_EQ(failureText(readMainDisplayBrightness(copy, 1)), "<ok>");
+    BrightnessProbe probe(copy);
+    EXPECT_EQ(failureText(probe.read(1)), "<ok>");
     overwrite(LUMORA_NO_SYMBOL_LIBRARY);
-    EXPECT_EQ(failureText(readMainDisplayBrightness(copy, 1)),
-              "显示器返回了无效亮度值：macOS 亮度服务不可用");
+    EXPECT_EQ(failureText(probe.read(1)), "显示器返回了无效亮度值：macOS 亮度服务不可用");
     overwrite(FakeBrightness::library());
-    EXPECT_EQ(readMainDisplayBrightness(copy, 1).value(), 42);
+    EXPECT_EQ(probe.read(1).value(), 42);
 }
 
 class BacklightTest : public ::testing::Test {

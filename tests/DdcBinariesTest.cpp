@@ -17,7 +17,8 @@ namespace {
 TEST(PluginDetectorTest, LoadsTheLibraryQuietly) {
     QTemporaryDir devices;
     QFile(devices.filePath("i2c-99")).open(QIODevice::WriteOnly); // a node that can be opened
-    PluginDetector detector(LUMORA_DDC_PLUGIN, devices.path().toStdString());
+    const BusTiming timing(std::nullopt);
+    PluginDetector detector(LUMORA_DDC_PLUGIN, devices.path().toStdString(), timing);
 
     QTemporaryDir captured;
     const std::string capture = captured.filePath("out").toStdString();

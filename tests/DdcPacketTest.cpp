@@ -48,7 +48,9 @@ TEST(I2cDdcDeviceTest, TalksDdcOnTheBus) {
 
     const Result<void, Failure> verified = device.setVcp(0x10, 30, true);
     ASSERT_FALSE(verified.ok());
-    EXPECT_EQ(verified.failure().message, "DDC 校验失败：功能 0x10 设置为 30，读回 31");
+    EXPECT_EQ(verified.failure().message,
+              "DDC 校验失败：显示器没有接受功能 0x10 的值 30（读回 31）");
+    EXPECT_EQ(wire.heldOff, setDelayMilliseconds) << "the read-back waits for the monitor";
 
     const Result<VcpValue, Failure> unsupported = device.getVcp(0x10);
     ASSERT_FALSE(unsupported.ok());

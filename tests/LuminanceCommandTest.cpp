@@ -28,22 +28,43 @@ TEST_P(LuminanceArguments, ParseAsExpected) {
 }
 
 using A = LuminanceRequest::Action;
+Target byNumber(int number) {
+    return {.number = number, .serial = {}};
+}
 INSTANTIATE_TEST_SUITE_P(
     Forms, LuminanceArguments,
     ::testing::Values(
-        LuminanceCase{"get", {"display", "2", "get", "luminance"}, LuminanceRequest{2, A::Get, 0}},
-        LuminanceCase{"max", {"display", "3", "max", "luminance"}, LuminanceRequest{3, A::Max, 0}},
+        LuminanceCase{
+            "get", {"display", "2", "get", "luminance"}, LuminanceRequest{byNumber(2), A::Get, 0}},
+        LuminanceCase{
+            "max", {"display", "3", "max", "luminance"}, LuminanceRequest{byNumber(3), A::Max, 0}},
         LuminanceCase{"stepDown",
                       {"display", "2", "chg", "luminance", "-5"},
-                      LuminanceRequest{2, A::Change, -5}},
+                      LuminanceRequest{byNumber(2), A::Change, -5}},
         LuminanceCase{"stepUp",
                       {"display", "2", "chg", "luminance", "+5"},
-                      LuminanceRequest{2, A::Change, 5}},
-        LuminanceCase{
-            "set", {"display", "3", "set", "luminance", "65"}, LuminanceRequest{3, A::Set, 65}},
+                      LuminanceRequest{byNumber(2), A::Change, 5}},
+        LuminanceCase{"set",
+                      {"display", "3", "set", "luminance", "65"},
+                      LuminanceRequest{byNumber(3), A::Set, 65}},
+        LuminanceCase{"bySerial",
+                      {"--sn", "2222222222222", "set", "luminance", "40"},
+                      LuminanceRequest{{std::nullopt, "2222222222222"}, A::Set, 40}},
+        LuminanceCase{"optionForSerial", {"--sn", "--x", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"detect", {"detect"}, LuminanceRequest{{}, A::Detect, 0}},
+        LuminanceCase{"detectWithMore", {"detect", "2"}, std::nullopt},
         LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
         LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},
-        LuminanceCase{"hexNumber", {"display", "0x2", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"hexNumber",
+                      {"display", "0x2", "get", "luminance"},
+                      LuminanceRequest{byNumber(2), A::Get, 0}},
+        LuminanceCase{"upperHexNumber",
+                      {"display", "0X3", "get", "luminance"},
+                      LuminanceRequest{byNumber(3), A::Get, 0}},
+        LuminanceCase{
+            "hugeHexNumber", {"display", "0xffffffffffffffff", "get", "luminance"}, std::nullopt},
+        LuminanceCase{
+            "hugeNumber", {"display", "99999999999999999999", "get", "luminance"}, std::nullopt},
         LuminanceCase{"otherProperty", {"display", "2", "get", "contrast"}, std::nullopt},
         LuminanceCase{"unknownAction", {"display", "2", "toggle", "luminance"}, std::nullopt},
         LuminanceCase{"missingAmount", {"display", "2", "set", "luminance"}, std::nullopt},
@@ -57,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
 // The luminance tool over two monitors told apart by their numbers.
 TEST(LuminanceCommandTest, AnswersAndClamps) {
     FakeDirectory directory;
-    directory.monitors.push_back({{2, 5, "1111111111111", {}}, monitorAt(40, 100)});
-    directory.monitors.push_back({{3, 6, "2222222222222", {}}, monitorAt(70, 80)});
+    directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false}, monitorAt(40, 100)});
+    directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false}, monitorAt(70, 80)});
     const FakeMonitor& second = directory.monitors[1].second;
     const auto run = [&](std::vector<std::string> arguments) {
         return runLuminance(arguments, directory);
@@ -80,6 +101,10 @@ TEST(LuminanceCommandTest, AnswersAndClamps) {
     EXPECT_EQ(missing.status, 3);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "找不到编号为 9 的显示器\n");
+
+    EXPECT_EQ(run({"detect"}).out,
+              "显示器 2\t（无名称）\t序列号 1111111111111\t/dev/i2c-5\tDDC/CI 无应答\n"
+              "显示器 3\t（无名称）\t序列号 2222222222222\t/dev/i2c-6\tDDC/CI 无应答\n");
 }
 
 } // namespace

@@ -80,6 +80,18 @@ INSTANTIATE_TEST_SUITE_P(
                      {"setvcp", "--sn", sn, "0xD6", "-1"},
                      std::nullopt,
                      "参数错误：无效的值"},
+        PanelctlCase{"featureBeyond64Bits",
+                     {"setvcp", "--sn", sn, "0x8000000000000000", "1"},
+                     std::nullopt,
+                     "参数错误：无效的功能码"},
+        PanelctlCase{"valueBeyond64Bits",
+                     {"setvcp", "--sn", sn, "0xD6", "0X10000000000000000"},
+                     std::nullopt,
+                     "参数错误：无效的值"},
+        PanelctlCase{"optionForSerial",
+                     {"setvcp", "--sn", "--noverify", "0xD6", "1"},
+                     std::nullopt,
+                     "参数错误：--sn 后面缺少序列号"},
         PanelctlCase{"bareHexPrefix",
                      {"setvcp", "--sn", sn, "0x", "1"},
                      std::nullopt,
@@ -94,8 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
 class PanelctlCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        directory.monitors.push_back({{2, 5, "1111111111111", {}}, monitorAt(40, 100)});
-        directory.monitors.push_back({{3, 6, "2222222222222", {}}, monitorAt(70, 80)});
+        directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false}, monitorAt(40, 100)});
+        directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false}, monitorAt(70, 80)});
     }
     FakeMonitor& second() { return directory.monitors[1].second; }
 

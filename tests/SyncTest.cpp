@@ -118,6 +118,15 @@ TEST_F(SyncTest, PowerFailsOnlyWhenNoRunSucceeds) {
     EXPECT_EQ(luminanceLog(), setCommands(30) + setCommands(30));
 }
 
+TEST_F(SyncTest, APowerToolThatNeverWorksDoesNotHoldBackMonitorsThatWereNeverOff) {
+    panelctl.script({"**\terr=不支持\texit=1"});
+    syncAt(30);
+    EXPECT_EQ(controller().status(), "操作失败：不支持");
+    syncAt(30);
+    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%");
+    EXPECT_EQ(luminanceLog(), setCommands(30));
+}
+
 TEST_F(SyncTest, MissingPowerToolReportsTheStartError) {
     QFile::remove(panelctl.path());
     syncAt(30);

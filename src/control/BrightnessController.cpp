@@ -30,8 +30,8 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
       m_displaySerialNumbers(std::move(config.displaySerialNumbers)),
       m_signalWakeDisplayNames(std::move(config.signalWakeDisplayNames)),
       m_toolRunner(config.toolTimeLimit), m_applicationFolder(std::move(config.applicationFolder)),
-      m_brightnessLibrary(std::move(config.brightnessLibrary)), m_displays(displays),
-      m_loginItem(loginItem), m_hud(displays, config.overlayTiming) {
+      m_probe(std::move(config.brightnessLibrary)), m_displays(displays), m_loginItem(loginItem),
+      m_hud(displays, config.overlayTiming) {
     refresh();
     registerScreenObserver();
 }

@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 #include "control/BlackoutWindow.h"
+#include "control/BrightnessProbe.h"
 #include "control/ControllerConfig.h"
 #include "control/Failure.h"
 #include "control/Monitor.h"
@@ -115,7 +116,7 @@ private:
     const QSet<QString> m_signalWakeDisplayNames;
     const ToolRunner m_toolRunner;
     const QString m_applicationFolder;
-    const QString m_brightnessLibrary;
+    BrightnessProbe m_probe;
     Displays& m_displays;
     LoginItem& m_loginItem;
 

@@ -123,7 +123,7 @@ void BrightnessController::enableLaunchAtLogin() {
 }
 
 Result<qint64, Failure> BrightnessController::mainDisplayBrightness() {
-    return readMainDisplayBrightness(m_brightnessLibrary, m_displays.mainDisplay());
+    return m_probe.read(m_displays.mainDisplay());
 }
 
 Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level) {

@@ -57,10 +57,11 @@ Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
             wakeDisplaysBySignal();
         pass();
     }
-    // The recorded state is the one achieved: a switch-on that no monitor took leaves them off,
-    // so that the next step tries again instead of reporting success over a dark screen.
+    // The recorded state is the one achieved: monitors switched off stay recorded off while no
+    // monitor takes the switch-on, so that the next step tries again instead of reporting
+    // success over a dark screen.
     const bool failed = !anySucceeded && lastError;
-    if (failed && on)
+    if (failed && on && wereOff)
         return *lastError;
     m_didInitializePowerState = true;
     m_displaysPoweredOff = !on;

@@ -1,5 +1,6 @@
 #include "control/BrightnessProbe.h"
 
+#include <QFile>
 #include <cmath>
 #include <cstdint>
 #include <dlfcn.h>
@@ -18,7 +19,15 @@ ControlError unreadable() {
     return ControlError::invalidResponse(QStringLiteral("无法读取 MacBook 主屏系统亮度"));
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
 } // namespace
+
+BrightnessProbe::BrightnessProbe(QString library)
+    : m_library(std::move(library)), m_libraryPath(QFile::encodeName(m_library)) {}
 
 std::optional<qint64> brightnessLevel(float raw) {
     const double percent = double(raw) * 100.0;
@@ -27,10 +36,10 @@ std::optional<qint64> brightnessLevel(float raw) {
     return std::clamp<qint64>(std::llround(std::clamp(percent, -1.0, 101.0)), 0, 100);
 }
 
-Result<qint64, Failure> readMainDisplayBrightness(const QString& library, quint32 display) {
-    // Mapped only for the length of the call: a library kept mapped between calls would take the
-    // application down when its file is overwritten in place, as some install steps do.
-    void* handle = dlopen(library.toLocal8Bit().constData(), RTLD_LAZY);
+Result<qint64, Failure> BrightnessProbe::read(quint32 display) {
+    // Never unmapped: each copy has a name of its own, so opening it again is a look-up among
+    // the loaded libraries.
+    void* handle = dlopen(loadablePath().constData(), RTLD_LAZY | RTLD_NODELETE);
     if (!handle)
         return serviceUnavailable();
     const auto getBrightness =
@@ -48,6 +57,29 @@ Result<qint64, Failure> readMainDisplayBrightness(const QString& library, quint3
     if (const std::optional<qint64> level = brightnessLevel(raw))
         return *level;
     return unreadable();
+}
+
+QByteArray BrightnessProbe::loadablePath() {
+    struct stat now {};
+    if (::stat(m_libraryPath.constData(), &now) != 0)
+        return m_libraryPath;
+    if (!m_copied || !sameFile(*m_copied, now)) {
+        m_copied = now;
+        if (!copyLibrary())
+            m_copy.clear();
+    }
+    return m_copy.isEmpty() ? m_libraryPath : m_copy;
+}
+
+bool BrightnessProbe::copyLibrary() {
+    if (!m_copies.isValid())
+        return false;
+    // A new name for every copy: the loader knows a loaded library by its name.
+    const QString copy = m_copies.filePath(QStringLiteral("%1.so").arg(++m_generation));
+    if (!QFile::copy(m_library, copy))
+        return false;
+    m_copy = QFile::encodeName(copy);
+    return true;
 }
 
 } // namespace lumora

@@ -23,11 +23,13 @@ public:
     Result<void, Failure> write(uint8_t address, const std::vector<uint8_t>& bytes) override;
     Result<std::vector<uint8_t>, Failure> read(uint8_t address, size_t count) override;
     void pause(int milliseconds) override { paused += milliseconds; }
+    void holdOff(int milliseconds) override { heldOff += milliseconds; }
 
     std::vector<uint8_t> edid;
     std::deque<std::vector<uint8_t>> replies;
     std::vector<std::pair<uint8_t, std::vector<uint8_t>>> writes;
     int paused = 0;
+    int heldOff = 0;
 };
 
 // Buses that exist where `edids` has an entry; each opened bus gets a copy of `replies`.

@@ -31,16 +31,18 @@ Result<std::unique_ptr<DdcDevice>, Failure> FakeDirectory::open(const Target& ta
     return Failure{Failure::Kind::NotFound, "找不到" + target.describe()};
 }
 
+Result<std::vector<DisplayRecord>, Failure> FakeDirectory::detectAll() {
+    std::vector<DisplayRecord> records;
+    for (const auto& [record, monitor] : monitors)
+        records.push_back(record);
+    return records;
+}
+
 Result<std::vector<DisplayRecord>, Failure> FakeDetector::detect() {
     ++detections;
     if (failure)
         return *failure;
     return records;
-}
-
-Result<std::unique_ptr<DdcDevice>, Failure> FakeDetector::open(const DisplayRecord& record) {
-    openedNumbers.push_back(record.number);
-    return std::unique_ptr<DdcDevice>(std::make_unique<FakeDevice>(monitor));
 }
 
 } // namespace lumora::ddc::test

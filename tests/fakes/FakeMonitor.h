@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-// The monitor side of the DDC tools, above the bus: a monitor's state, and the device, directory
-// and detector that hand it out. They share this header because each is a few lines over the
+// The monitor side of the DDC tools, above the bus: a monitor's state, the device and directory
+// that hand it out, and a detection. They share this header because each is a few lines over the
 // same FakeMonitor.
 namespace lumora::ddc::test {
 
@@ -36,21 +36,19 @@ private:
 class FakeDirectory : public DisplayDirectory {
 public:
     Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) override;
+    Result<std::vector<DisplayRecord>, Failure> detectAll() override;
 
     std::vector<std::pair<DisplayRecord, FakeMonitor>> monitors;
 };
 
-// A detection that finds `records` (or fails with `failure`) and opens every one onto `monitor`.
+// A detection that finds `records` (or fails with `failure`).
 class FakeDetector : public DisplayDetector {
 public:
     Result<std::vector<DisplayRecord>, Failure> detect() override;
-    Result<std::unique_ptr<DdcDevice>, Failure> open(const DisplayRecord& record) override;
 
     std::vector<DisplayRecord> records;
     std::optional<Failure> failure;
     int detections = 0;
-    std::vector<int> openedNumbers;
-    FakeMonitor monitor;
 };
 
 } // namespace lumora::ddc::test

@@ -3,21 +3,36 @@
 #include "ddc/DisplayCache.h"
 #include "ddc/DisplayDirectory.h"
 #include "ddc/I2cBus.h"
+#include "ddc/Numbering.h"
+
+#include <chrono>
 
 namespace lumora::ddc {
 
-// Opens a monitor through the cached number → bus mapping when the monitor on that bus still
-// has the cached EDID, and through a full detection otherwise, which also renews the cache.
+// Opens a monitor on the bus the cache remembers when that bus still shows the remembered EDID,
+// and after a full detection otherwise, which also renews the cache. A monitor missing at a
+// detection younger than redetectAfter fails at once: asking for it again costs no detection.
 class CachedDirectory : public DisplayDirectory {
 public:
-    CachedDirectory(const DisplayCache& cache, I2cBusOpener& buses, DisplayDetector& detector);
+    CachedDirectory(const DisplayCache& cache, const Numbering& numbering, I2cBusOpener& buses,
+                    DisplayDetector& detector);
 
     Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) override;
+    Result<std::vector<DisplayRecord>, Failure> detectAll() override;
+
+    static constexpr std::chrono::seconds redetectAfter{10};
 
 private:
-    std::unique_ptr<DdcDevice> openCached(const Target& target);
+    Result<Target, Failure> resolve(const Target& target) const;
+    // The monitor on its remembered bus, if that bus still shows its EDID; a failure only when
+    // the bus cannot be opened for want of access.
+    Result<std::unique_ptr<DdcDevice>, Failure> openRemembered(const DisplayRecord& record);
+    Result<std::vector<DisplayRecord>, Failure>
+    detectAndRemember(const std::vector<DisplayRecord>& remembered);
+    Result<std::unique_ptr<DdcDevice>, Failure> openOnBus(int bus);
 
     const DisplayCache& m_cache;
+    const Numbering& m_numbering;
     I2cBusOpener& m_buses;
     DisplayDetector& m_detector;
 };

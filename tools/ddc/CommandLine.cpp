@@ -9,13 +9,13 @@ std::optional<long long> parseUnsigned(const std::string& text, long long limit)
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const std::string digits = hex ? text.substr(2) : text;
     const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-    if (digits.empty() || digits.size() > 18 ||
-        digits.find_first_not_of(allowed) != std::string::npos)
+    if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos)
         return std::nullopt;
-    const long long value = std::stoll(digits, nullptr, hex ? 16 : 10);
-    if (value > limit)
+    errno = 0;
+    const unsigned long long value = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (errno == ERANGE || value > static_cast<unsigned long long>(limit))
         return std::nullopt;
-    return value;
+    return static_cast<long long>(value);
 }
 
 std::optional<long long> parseSigned(const std::string& text) {

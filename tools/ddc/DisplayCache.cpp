@@ -1,10 +1,6 @@
 #include "ddc/DisplayCache.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <system_error>
-#include <unistd.h>
 
 namespace lumora::ddc {
 
@@ -40,6 +36,9 @@ std::optional<int> number(const std::string& text) {
     return std::stoi(text);
 }
 
+constexpr char fileName[] = "ddc-displays";
+constexpr size_t sizeLimit = 64 * 1024;
+
 std::optional<DisplayRecord> parse(const std::string& line) {
     std::vector<std::string> fields;
     std::stringstream stream(line);
@@ -48,55 +47,47 @@ std::optional<DisplayRecord> parse(const std::string& line) {
     if (fields.size() != 4)
         return std::nullopt;
     const std::optional<int> displayNumber = number(fields[0]);
-    const std::optional<int> bus = number(fields[1]);
+    const std::optional<int> bus = fields[1] == "-" ? std::optional(-1) : number(fields[1]);
     const std::optional<std::vector<uint8_t>> edid = fromHex(fields[3]);
     if (!displayNumber || !bus || !edid)
         return std::nullopt;
-    return DisplayRecord{*displayNumber, *bus, fields[2], *edid};
+    return DisplayRecord{
+        .number = *displayNumber, .bus = *bus, .serial = fields[2], .edid = *edid, .name = {}};
+}
+
+std::string line(const DisplayRecord& record) {
+    return std::to_string(record.number) + '\t' +
+           (record.present() ? std::to_string(record.bus) : "-") + '\t' + record.serial + '\t' +
+           toHex(record.edid) + '\n';
 }
 
 } // namespace
 
-DisplayCache::DisplayCache(std::filesystem::path file) : m_file(std::move(file)) {}
+DisplayCache::DisplayCache(std::optional<PrivateFolder> folder) : m_folder(std::move(folder)) {}
 
-std::filesystem::path DisplayCache::defaultFile() {
-    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    const std::filesystem::path base = cacheHome && *cacheHome ? std::filesystem::path(cacheHome)
-                                       : home && *home ? std::filesystem::path(home) / ".cache"
-                                                       : std::filesystem::path("/tmp");
-    return base / "lumora" / "ddc-displays";
-}
-
-std::vector<DisplayRecord> DisplayCache::load() const {
-    std::vector<DisplayRecord> records;
-    std::ifstream in(m_file);
-    for (std::string line; std::getline(in, line);) {
-        if (const std::optional<DisplayRecord> record = parse(line))
-            records.push_back(*record);
+std::optional<DisplayCache::Contents> DisplayCache::load() const {
+    const std::optional<PrivateFolder::FileText> file =
+        m_folder ? m_folder->read(fileName, sizeLimit) : std::nullopt;
+    if (!file)
+        return std::nullopt;
+    Contents contents{.records = {}, .detected = file->modified};
+    std::stringstream lines(file->text);
+    for (std::string text; std::getline(lines, text);) {
+        if (const std::optional<DisplayRecord> record = parse(text))
+            contents.records.push_back(*record);
     }
-    return records;
+    return contents;
 }
 
 void DisplayCache::save(const std::vector<DisplayRecord>& records) const {
-    std::error_code error;
-    std::filesystem::create_directories(m_file.parent_path(), error);
-    // Written beside the cache and renamed over it, so no reader ever sees half a file.
-    const std::filesystem::path partial = m_file.string() + "." + std::to_string(getpid());
-    {
-        std::ofstream out(partial, std::ios::trunc);
-        for (const DisplayRecord& record : records) {
-            if (record.serial.find_first_of("\t\n") != std::string::npos)
-                continue;
-            out << record.number << '\t' << record.bus << '\t' << record.serial << '\t'
-                << toHex(record.edid) << '\n';
-        }
-        if (!out)
-            return std::filesystem::remove(partial, error), void();
+    if (!m_folder)
+        return;
+    std::string text;
+    for (const DisplayRecord& record : records) {
+        if (record.serial.find_first_of("\t\n") == std::string::npos)
+            text += line(record);
     }
-    std::filesystem::rename(partial, m_file, error);
-    if (error)
-        std::filesystem::remove(partial, error);
+    (void)m_folder->write(fileName, text);
 }
 
 } // namespace lumora::ddc

@@ -1,27 +1,34 @@
 #pragma once
 
 #include "ddc/DisplayRecord.h"
+#include "ddc/PrivateFolder.h"
 
-#include <filesystem>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 namespace lumora::ddc {
 
 // The last detection's monitors, kept per user so that later commands can skip detection.
-// One line per monitor: number, bus, serial and EDID in hexadecimal, separated by tabs.
+// One line per monitor: Lumora's number (0 for none), bus ("-" when missing at that detection),
+// serial and EDID in hexadecimal, separated by tabs.
 class DisplayCache {
 public:
-    explicit DisplayCache(std::filesystem::path file);
-    // $XDG_CACHE_HOME/lumora/ddc-displays, by default ~/.cache/lumora/ddc-displays.
-    static std::filesystem::path defaultFile();
+    struct Contents {
+        std::vector<DisplayRecord> records;
+        std::chrono::system_clock::time_point detected;
+    };
 
-    // Malformed lines are skipped; a missing file is an empty cache.
-    std::vector<DisplayRecord> load() const;
+    // Without a folder there is no cache: every command detects.
+    explicit DisplayCache(std::optional<PrivateFolder> folder);
+
+    // Malformed lines are skipped; nothing when there is no cache to read.
+    std::optional<Contents> load() const;
     // Best effort: a cache that cannot be written only costs the next command a detection.
     void save(const std::vector<DisplayRecord>& records) const;
 
 private:
-    std::filesystem::path m_file;
+    std::optional<PrivateFolder> m_folder;
 };
 
 } // namespace lumora::ddc

@@ -14,15 +14,16 @@ class DisplayDirectory {
 public:
     virtual ~DisplayDirectory() = default;
     virtual Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) = 0;
+    // Detects now: every monitor with an EDID, numbered, in the order of their buses.
+    virtual Result<std::vector<DisplayRecord>, Failure> detectAll() = 0;
 };
 
-// The library's full detection of every monitor, and access to what it found.
+// The library's full detection of every monitor with an EDID, those that do not answer DDC/CI
+// included; the records come unnumbered.
 class DisplayDetector {
 public:
     virtual ~DisplayDetector() = default;
     virtual Result<std::vector<DisplayRecord>, Failure> detect() = 0;
-    // Opens a monitor of the last detection.
-    virtual Result<std::unique_ptr<DdcDevice>, Failure> open(const DisplayRecord& record) = 0;
 };
 
 } // namespace lumora::ddc

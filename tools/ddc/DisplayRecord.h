@@ -7,28 +7,35 @@
 
 namespace lumora::ddc {
 
-// A monitor as the library's detection found it.
+// A monitor as a detection found it, or as the cache remembers it.
 struct DisplayRecord {
-    int number = 0;     // the library's display number
-    int bus = 0;        // /dev/i2c-<bus>
+    int number = 0;     // Lumora's number for it (2 or 3), 0 for none
+    int bus = -1;       // /dev/i2c-<bus>; -1 when the last detection did not find it
     std::string serial; // the EDID serial text
     std::vector<uint8_t> edid;
+    std::string name; // the EDID product name; from a detection only
+    bool ddc = false; // whether it answered DDC/CI; from a detection only
 
+    bool present() const { return bus >= 0; }
     bool operator==(const DisplayRecord&) const = default;
 };
 
-// Which monitor a command is for: by display number or by serial text.
+// Which monitor a command is for: by Lumora's number, by serial text, or both once a number is
+// known to stand for a configured serial.
 struct Target {
     std::optional<int> number;
     std::string serial;
 
     bool matches(const DisplayRecord& record) const {
-        return number ? record.number == *number : record.serial == serial;
+        return serial.empty() ? record.number == number : record.serial == serial;
     }
     std::string describe() const {
-        return number ? "编号为 " + std::to_string(*number) + " 的显示器"
-                      : "序列号为 " + serial + " 的显示器";
+        if (!number)
+            return "序列号为 " + serial + " 的显示器";
+        const std::string numbered = "编号为 " + std::to_string(*number) + " 的显示器";
+        return serial.empty() ? numbered : numbered + "（序列号 " + serial + "）";
     }
+    bool operator==(const Target&) const = default;
 };
 
 } // namespace lumora::ddc

@@ -40,18 +40,17 @@ Result<void, Failure> I2cDdcDevice::setVcp(uint8_t feature, uint16_t value, bool
             m_bus->write(packet::displayAddress, packet::setVcpRequest(feature, value));
         !sent.ok())
         return sent;
-    // The next message must wait for the monitor to take the value; a command that ends here
-    // leaves that wait to whoever speaks next.
+    // The monitor needs the pause to take the value; it is kept for whoever speaks next.
+    m_bus->holdOff(setDelayMilliseconds);
     if (!verify)
         return {};
-    m_bus->pause(setDelayMilliseconds);
     const Result<VcpValue, Failure> readBack = getVcp(feature);
     if (!readBack.ok())
         return readBack.failure();
     if (readBack.value().current != value)
-        return communicationFailure("DDC 校验失败：功能 " + hex(feature) + " 设置为 " +
-                                    std::to_string(value) + "，读回 " +
-                                    std::to_string(readBack.value().current));
+        return communicationFailure("DDC 校验失败：显示器没有接受功能 " + hex(feature) + " 的值 " +
+                                    std::to_string(value) + "（读回 " +
+                                    std::to_string(readBack.value().current) + "）");
     return {};
 }
 

@@ -2,8 +2,10 @@
 
 #include "ddc/QuietOutput.h"
 
+#include <algorithm>
 #include <dlfcn.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace lumora::ddc {
@@ -12,8 +14,9 @@ namespace {
 using CreateDetector = DisplayDetector* (*)();
 }
 
-PluginDetector::PluginDetector(std::filesystem::path plugin, std::filesystem::path devices)
-    : m_plugin(std::move(plugin)), m_devices(std::move(devices)) {}
+PluginDetector::PluginDetector(std::filesystem::path plugin, std::filesystem::path devices,
+                               const BusTiming& timing)
+    : m_plugin(std::move(plugin)), m_devices(std::move(devices)), m_timing(timing) {}
 
 PluginDetector::~PluginDetector() {
     // The detector's code lives in the plugin: it goes first.
@@ -67,16 +70,34 @@ Result<void, Failure> PluginDetector::load() {
     return {};
 }
 
+std::vector<BusLock> PluginDetector::lockBuses() const {
+    // In the order of their numbers, as every detection takes them.
+    std::vector<int> buses;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(m_devices, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 4 && name.size() < 10 && name.rfind("i2c-", 0) == 0 &&
+            name.find_first_not_of("0123456789", 4) == std::string::npos)
+            buses.push_back(std::stoi(name.substr(4)));
+    }
+    std::sort(buses.begin(), buses.end());
+    std::vector<BusLock> locks;
+    for (const int bus : buses) {
+        Result<BusLock, Failure> lock = BusLock::acquire(
+            (m_devices / ("i2c-" + std::to_string(bus))).string(), busLockPatience);
+        if (!lock.ok())
+            continue;
+        locks.push_back(std::move(lock.value()));
+        std::this_thread::sleep_until(m_timing.quietUntil(bus));
+    }
+    return locks;
+}
+
 Result<std::vector<DisplayRecord>, Failure> PluginDetector::detect() {
     if (Result<void, Failure> loaded = load(); !loaded.ok())
         return loaded.failure();
+    const std::vector<BusLock> locks = lockBuses();
     return m_detector->detect();
-}
-
-Result<std::unique_ptr<DdcDevice>, Failure> PluginDetector::open(const DisplayRecord& record) {
-    if (Result<void, Failure> loaded = load(); !loaded.ok())
-        return loaded.failure();
-    return m_detector->open(record);
 }
 
 } // namespace lumora::ddc

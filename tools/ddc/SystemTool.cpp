@@ -8,11 +8,21 @@
 
 namespace lumora::ddc {
 
-int runOnThisSystem(int argc, char* argv[], Command command) {
-    const DisplayCache cache(DisplayCache::defaultFile());
-    LinuxI2cBusOpener buses;
-    PluginDetector detector(PluginDetector::besideExecutable(), "/dev");
-    CachedDirectory directory(cache, buses, detector);
+namespace {
+
+std::optional<PrivateFolder> folderAt(const std::optional<std::filesystem::path>& location) {
+    return location ? PrivateFolder::open(*location) : std::nullopt;
+}
+
+} // namespace
+
+int runOnThisSystem(int argc, char* argv[], Command command, const char* displaySerials) {
+    const DisplayCache cache(folderAt(PrivateFolder::cacheLocation()));
+    const BusTiming timing(folderAt(PrivateFolder::runtimeLocation()));
+    const Numbering numbering(displaySerials);
+    LinuxI2cBusOpener buses(timing);
+    PluginDetector detector(PluginDetector::besideExecutable(), "/dev", timing);
+    CachedDirectory directory(cache, numbering, buses, detector);
     const Outcome outcome = command({argv + 1, argv + argc}, directory);
     std::cout << outcome.out << std::flush;
     std::cerr << outcome.err << std::flush;

@@ -5,13 +5,14 @@
 
 namespace lumora::ddc {
 
-// lumora-ddc display N get|max luminance
-// lumora-ddc display N chg luminance D
-// lumora-ddc display N set luminance V
+// lumora-ddc display N|--sn SERIAL get|max luminance
+// lumora-ddc display N|--sn SERIAL chg luminance D
+// lumora-ddc display N|--sn SERIAL set luminance V
+// lumora-ddc detect
 struct LuminanceRequest {
-    enum class Action { Get, Max, Change, Set };
+    enum class Action { Get, Max, Change, Set, Detect };
 
-    int display = 0;
+    Target target;
     Action action = Action::Get;
     long long amount = 0; // the step for Change, the value for Set
 

@@ -20,7 +20,9 @@ Result<SetVcpRequest, Failure> parsePanelctlCommandLine(const std::vector<std::s
         if (argument == "--noverify") {
             request.verify = false;
         } else if (argument == "--sn") {
-            if (i + 1 == arguments.size() || arguments[i + 1].empty())
+            // An option in its place means the serial was left out.
+            if (i + 1 == arguments.size() || arguments[i + 1].empty() ||
+                arguments[i + 1].rfind("--", 0) == 0)
                 return usageError("参数错误：--sn 后面缺少序列号");
             request.serial = arguments[++i];
             haveSerial = true;

@@ -1,0 +1,209 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The real tools, libddcutil's detection included, against two emulated monitors at the i2c-dev
+// level: A on /dev/i2c-4 is Lumora's display 2, B on /dev/i2c-5 its display 3 (by serial).
+namespace {
+
+const QString serialA = "1111111111111", serialB = "2222222222222";
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QStringList errorLines;
+};
+
+class EmulatedDesk {
+public:
+    EmulatedDesk() {
+        for (const auto& [bus, serial] : {std::pair{4, serialA}, std::pair{5, serialB}}) {
+            QDir(root.path()).mkpath(monitor(bus) + "/vcp");
+            write(monitor(bus) + "/serial", serial);
+        }
+        QDir(root.path()).mkpath("home");
+        QDir(root.path()).mkpath("run");
+        chmod(root.filePath("run").toUtf8(), 0700);
+    }
+
+    QString monitor(int bus) const { return root.filePath("state/i2c-" + QString::number(bus)); }
+    QString path(const QString& name) const { return root.filePath(name); }
+    void write(const QString& file, const QString& text) const {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(text.toUtf8());
+    }
+    void fault(int bus, const QString& words) const { write(monitor(bus) + "/faults", words); }
+    void flag(const QString& name) const { write(root.filePath("state/" + name), ""); }
+    // The luminance the monitor holds, "" while nobody has set it.
+    QString luminance(int bus) const {
+        QFile in(monitor(bus) + "/vcp/10");
+        return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).trimmed() : "";
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", LUMORA_DDC_MONITOR_PRELOAD);
+        environment.insert("LUMORA_DDC_EMULATOR", root.filePath("state"));
+        environment.insert("HOME", root.filePath("home"));
+        environment.insert("XDG_RUNTIME_DIR", root.filePath("run"));
+        environment.remove("XDG_CACHE_HOME");
+        return environment;
+    }
+    void start(QProcess& process, const QString& program, const QStringList& arguments) const {
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+    }
+    static ToolRun finish(QProcess& process) {
+        if (!process.waitForFinished(20000))
+            process.kill();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts)};
+    }
+    ToolRun run(const QString& program, const QStringList& arguments) const {
+        QProcess process;
+        start(process, program, arguments);
+        return finish(process);
+    }
+    ToolRun luminance(const QStringList& arguments) const {
+        return run(LUMORA_DDC_BY_SERIAL, arguments);
+    }
+
+    QTemporaryDir root;
+};
+
+struct FaultCase {
+    const char* name;
+    const char* fault;
+    bool warmCache;
+};
+
+class MonitorFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+// Whatever is wrong with A, display 2 fails with one line and display 3 stays B.
+TEST_P(MonitorFaultTest, FailsItsOwnNumberOnly) {
+    const EmulatedDesk desk;
+    if (GetParam().warmCache) {
+        ASSERT_EQ(desk.luminance({"display", "2", "get", "luminance"}).status, 0);
+        ASSERT_EQ(desk.luminance({"display", "3", "get", "luminance"}).status, 0);
+    }
+    desk.fault(4, GetParam().fault);
+
+    const ToolRun failed = desk.luminance({"display", "2", "set", "luminance", "77"});
+    EXPECT_GT(failed.status, 0);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.errorLines.size(), 1) << failed.errorLines.join('\n').toStdString();
+    EXPECT_EQ(desk.luminance(5), "") << "B is not touched";
+
+    const ToolRun other = desk.luminance({"display", "3", "set", "luminance", "66"});
+    EXPECT_EQ(other.status, 0) << other.errorLines.join('\n').toStdString();
+    EXPECT_EQ(other.out, "66\n");
+    EXPECT_EQ(desk.luminance(5), "66 100");
+    EXPECT_NE(desk.luminance(4), "77 100");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, MonitorFaultTest,
+                         ::testing::Values(FaultCase{"noAck", "nack", false},
+                                           FaultCase{"noAckCached", "nack", true},
+                                           FaultCase{"remoteIo", "nack-eremoteio", false},
+                                           FaultCase{"badChecksum", "bad-checksum", false},
+                                           FaultCase{"badChecksumCached", "bad-checksum", true},
+                                           FaultCase{"nullReplies", "null-reply", false},
+                                           FaultCase{"nullRepliesCached", "null-reply", true},
+                                           FaultCase{"noEdid", "no-edid", false},
+                                           FaultCase{"noEdidCached", "no-edid", true},
+                                           FaultCase{"unplugged", "unplugged", false},
+                                           FaultCase{"unpluggedCached", "unplugged", true},
+                                           FaultCase{"noAccess", "no-access", false},
+                                           FaultCase{"noAccessCached", "no-access", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DdcEmulatorTest, DetectListsEveryMonitorWithItsNumber) {
+    const EmulatedDesk desk;
+    desk.write(desk.monitor(5) + "/name", "Mi Monitor");
+    desk.fault(4, "nack");
+    const ToolRun detected = desk.luminance({"detect"});
+    EXPECT_EQ(detected.status, 0);
+    EXPECT_EQ(detected.out,
+              "显示器 2\tEmulated 4\t序列号 1111111111111\t/dev/i2c-4\tDDC/CI 无应答\n"
+              "显示器 3\tMi Monitor\t序列号 2222222222222\t/dev/i2c-5\tDDC/CI 可用\n");
+}
+
+TEST(DdcEmulatorTest, AMonitorThatIgnoresTheSetFails) {
+    const EmulatedDesk desk;
+    desk.fault(5, "ignore-set");
+    for (const QStringList& command : {QStringList{"display", "3", "set", "luminance", "66"},
+                                       QStringList{"--sn", serialB, "chg", "luminance", "16"}}) {
+        const ToolRun ignored = desk.luminance(command);
+        EXPECT_EQ(ignored.status, 1);
+        EXPECT_EQ(ignored.out, "");
+        EXPECT_EQ(ignored.errorLines,
+                  QStringList{"DDC 校验失败：显示器没有接受功能 0x10 的值 66（读回 50）"});
+    }
+}
+
+// Files planted where the cache goes: none hangs the tool, none is followed.
+TEST(DdcEmulatorTest, HostileCacheFilesAreNeitherReadNorFollowed) {
+    const EmulatedDesk desk;
+    const QString cache = desk.path("home/.cache/lumora/ddc-displays");
+    QDir().mkpath(desk.path("home/.cache/lumora"));
+    ASSERT_EQ(mkfifo(cache.toUtf8(), 0600), 0);
+    EXPECT_EQ(desk.luminance({"display", "3", "get", "luminance"}).out, "50\n");
+    QFile::remove(cache);
+    ASSERT_TRUE(QFile::link("/dev/urandom", cache));
+    EXPECT_EQ(desk.luminance({"display", "3", "get", "luminance"}).out, "50\n");
+    EXPECT_FALSE(QFileInfo(cache).isSymLink()) << "replaced by a file of our own";
+
+    // A shared folder, someone else's, with links planted for the cache and its temporary file.
+    const QString shared = desk.path("shared/lumora");
+    QDir().mkpath(shared);
+    desk.write(desk.path("victim"), "kept\n");
+    for (const QString& name : QStringList{"ddc-displays", "ddc-displays.XXXXXX"})
+        ASSERT_TRUE(QFile::link(desk.path("victim"), shared + "/" + name));
+    for (const QString& folder : {desk.path("shared"), shared}) {
+        chmod(folder.toUtf8(), 0777);
+        ASSERT_EQ(chown(folder.toUtf8(), 65534, 65534), 0) << "the tests run as root";
+    }
+    QProcessEnvironment environment = desk.environment();
+    environment.insert("XDG_CACHE_HOME", desk.path("shared"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(LUMORA_DDC_BY_SERIAL, {"display", "3", "set", "luminance", "60"});
+    EXPECT_EQ(EmulatedDesk::finish(process).out, "60\n");
+    QFile victim(desk.path("victim"));
+    ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+    EXPECT_EQ(victim.readAll(), "kept\n");
+    EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::System).size(), 2);
+}
+
+// B drops every message within 50 ms of a set, as a real monitor may: the pause must hold
+// between processes, and two processes must not interleave their exchanges.
+TEST(DdcEmulatorTest, ProcessesTakeTurnsAndKeepThePauseAfterASet) {
+    const EmulatedDesk desk;
+    desk.flag("reply-delay");
+    ASSERT_EQ(desk.luminance({"display", "3", "get", "luminance"}).status, 0);
+    desk.fault(5, "drop-after-set");
+
+    const ToolRun power =
+        desk.run(LUMORA_PANELCTL, {"setvcp", "--noverify", "--sn", serialB, "0x10", "30"});
+    ASSERT_EQ(power.status, 0) << power.errorLines.join('\n').toStdString();
+    const ToolRun next = desk.luminance({"display", "3", "set", "luminance", "40"});
+    EXPECT_EQ(next.status, 0) << next.errorLines.join('\n').toStdString();
+    EXPECT_EQ(next.out, "40\n");
+
+    for (int round = 0; round < 3; ++round) {
+        QProcess first, second;
+        desk.start(first, LUMORA_DDC_BY_SERIAL, {"display", "3", "set", "luminance", "20"});
+        desk.start(second, LUMORA_DDC_BY_SERIAL, {"display", "3", "chg", "luminance", "+5"});
+        const ToolRun one = EmulatedDesk::finish(first), two = EmulatedDesk::finish(second);
+        EXPECT_EQ(one.status, 0) << one.errorLines.join('\n').toStdString();
+        EXPECT_EQ(two.status, 0) << two.errorLines.join('\n').toStdString();
+    }
+}
+
+} // namespace

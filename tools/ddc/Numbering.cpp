@@ -1,0 +1,98 @@
+#include "ddc/Numbering.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace lumora::ddc {
+
+namespace {
+
+bool numberTaken(const std::vector<DisplayRecord>& records, int number) {
+    return std::any_of(records.begin(), records.end(),
+                       [&](const DisplayRecord& r) { return r.number == number; });
+}
+
+} // namespace
+
+Numbering::Numbering(const std::string& configuredSerials) {
+    if (configuredSerials == placeholderSerials)
+        return;
+    std::stringstream list(configuredSerials);
+    for (std::string serial; std::getline(list, serial, ';');) {
+        if (!serial.empty())
+            m_serials.push_back(serial);
+    }
+}
+
+Result<Target, Failure> Numbering::target(int number) const {
+    if (number == 1)
+        return Failure{Failure::Kind::NotFound,
+                       "编号 1 是内置显示屏，它不支持 DDC/CI（亮度由 /sys/class/backlight 调节）"};
+    if (number < firstExternalNumber || number > lastExternalNumber)
+        return Failure{Failure::Kind::NotFound,
+                       "没有编号为 " + std::to_string(number) +
+                           " 的显示器：1 是内置显示屏，2 和 3 是外接显示器"};
+    const size_t index = size_t(number - firstExternalNumber);
+    if (m_serials.empty())
+        return Target{.number = number, .serial = {}};
+    if (index >= m_serials.size())
+        return Failure{Failure::Kind::NotFound,
+                       "编号为 " + std::to_string(number) +
+                           " 的显示器没有配置序列号（LUMORA_DISPLAY_SERIALS）"};
+    return Target{.number = number, .serial = m_serials[index]};
+}
+
+std::vector<DisplayRecord> Numbering::assign(std::vector<DisplayRecord> detected,
+                                             const std::vector<DisplayRecord>& remembered) const {
+    std::sort(detected.begin(), detected.end(),
+              [](const DisplayRecord& a, const DisplayRecord& b) { return a.bus < b.bus; });
+    for (DisplayRecord& record : detected)
+        record.number = 0;
+    if (m_serials.empty())
+        return assignByOrder(std::move(detected), remembered);
+    assignBySerial(detected);
+    return detected;
+}
+
+void Numbering::assignBySerial(std::vector<DisplayRecord>& detected) const {
+    for (size_t i = 0;
+         i < m_serials.size() && i <= size_t(lastExternalNumber - firstExternalNumber); ++i) {
+        const auto found = std::find_if(detected.begin(), detected.end(), [&](const auto& r) {
+            return r.number == 0 && r.serial == m_serials[i];
+        });
+        if (found != detected.end())
+            found->number = firstExternalNumber + int(i);
+    }
+}
+
+std::vector<DisplayRecord>
+Numbering::assignByOrder(std::vector<DisplayRecord> detected,
+                         const std::vector<DisplayRecord>& remembered) const {
+    std::vector<DisplayRecord> missing;
+    for (const DisplayRecord& held : remembered) {
+        if (held.number < firstExternalNumber || held.number > lastExternalNumber ||
+            numberTaken(detected, held.number) || numberTaken(missing, held.number))
+            continue;
+        const auto same = std::find_if(detected.begin(), detected.end(), [&](const auto& r) {
+            return r.number == 0 && r.edid == held.edid;
+        });
+        if (same != detected.end()) {
+            same->number = held.number;
+        } else {
+            missing.push_back(held);
+            missing.back().bus = -1;
+        }
+    }
+    for (int number = firstExternalNumber; number <= lastExternalNumber; ++number) {
+        if (numberTaken(detected, number) || numberTaken(missing, number))
+            continue;
+        const auto free = std::find_if(detected.begin(), detected.end(),
+                                       [](const DisplayRecord& r) { return r.number == 0; });
+        if (free != detected.end())
+            free->number = number;
+    }
+    detected.insert(detected.end(), missing.begin(), missing.end());
+    return detected;
+}
+
+} // namespace lumora::ddc
