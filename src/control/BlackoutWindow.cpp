@@ -2,6 +2,10 @@
 
 #include "platform/OverlayWindow.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
 namespace lumora {
 
 BlackoutWindow::BlackoutWindow() {
@@ -13,7 +17,15 @@ BlackoutWindow::BlackoutWindow() {
     prepareOverlayWindow(this);
 }
 
-void BlackoutWindow::cover(const QRect& geometry) {
+void BlackoutWindow::cover(const QRect& geometry, bool canPlace) {
+    if (!canPlace) {
+        // The compositor puts a full-screen window on the screen it is asked for; raising is its
+        // business.
+        winId();
+        windowHandle()->setScreen(QGuiApplication::screenAt(geometry.center()));
+        showFullScreen();
+        return;
+    }
     setGeometry(geometry);
     show();
     raise();

@@ -12,8 +12,9 @@ class BlackoutWindow : public QWidget {
 public:
     BlackoutWindow();
 
-    // Covers `geometry` and comes to the front.
-    void cover(const QRect& geometry);
+    // Covers `geometry` and comes to the front. Where windows cannot be placed, it is made full
+    // screen on the screen at `geometry` instead.
+    void cover(const QRect& geometry, bool canPlace);
 };
 
 } // namespace lumora

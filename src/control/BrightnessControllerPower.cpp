@@ -88,8 +88,8 @@ void BrightnessController::updateBlackoutWindows() {
     m_blackoutWindows.update(
         m_isBlackoutActive ? m_displays.externalScreens() : QList<Screen>(),
         [] { return std::make_unique<BlackoutWindow>(); },
-        [](std::unique_ptr<BlackoutWindow>& window, const Screen& screen) {
-            window->cover(screen.geometry);
+        [this](std::unique_ptr<BlackoutWindow>& window, const Screen& screen) {
+            window->cover(screen.geometry, m_displays.canPlaceWindows());
         });
 }
 

@@ -24,8 +24,9 @@ void BrightnessHUD::show(qint64 brightness) {
     if (m_fade)
         m_fade->stop();
 
-    m_entries.update(m_displays.externalScreens(), makeEntry,
-                     [level](Entry& entry, const Screen& screen) {
+    // Where windows cannot be placed, an overlay could land on the wrong screen: none is shown.
+    m_entries.update(m_displays.canPlaceWindows() ? m_displays.externalScreens() : QList<Screen>(),
+                     makeEntry, [level](Entry& entry, const Screen& screen) {
                          entry.model->setTitle(screen.name);
                          entry.model->setLevel(level);
                          entry.window->move(hud::overlayOrigin(screen.availableGeometry));

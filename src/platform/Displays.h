@@ -39,6 +39,10 @@ public:
     // Switches the display to `mode`; on failure, the platform's reason.
     virtual Result<void, QString> setMode(quint32 display, const DisplayMode& mode) = 0;
 
+    // Whether a window can be put at a place of our choosing. Where it cannot (native Wayland),
+    // no overlay is shown, and a cover window is made full screen on its screen instead.
+    virtual bool canPlaceWindows() const { return true; }
+
 signals:
     void screenParametersChanged();
 };

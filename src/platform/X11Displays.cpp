@@ -1,5 +1,6 @@
 #include "platform/X11Displays.h"
 
+#include "platform/DrmEdid.h"
 #include "platform/Edid.h"
 
 #include <QGuiApplication>
@@ -54,6 +55,24 @@ QByteArray edidOf(Display* display, RROutput output) {
     return edid;
 }
 
+// XWayland marks its outputs: their modes are emulated and their names are its own.
+bool isEmulated(Display* display, RROutput output) {
+    const Atom emulation = XInternAtom(display, "RANDR Emulation", True);
+    if (emulation == None)
+        return false;
+    unsigned char* data = nullptr;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    if (XRRGetOutputProperty(display, output, emulation, 0, 1, False, False, AnyPropertyType, &type,
+                             &format, &count, &remaining, &data) != Success)
+        return false;
+    const bool emulated = data && count == 1 && format == 32 && *reinterpret_cast<long*>(data);
+    XFree(data);
+    return emulated;
+}
+
 DisplayMode modeFrom(const XRRModeInfo& info) {
     double lines = info.vTotal;
     if (info.modeFlags & RR_DoubleScan)
@@ -89,19 +108,25 @@ std::optional<DisplayMode> modeWithId(const XRRScreenResources& res, RRMode id) 
     return std::nullopt;
 }
 
-// Where the output's CRTC puts it, in Qt's device-independent coordinates.
-std::optional<QRect> crtcFrame(Display* display, RROutput output, const QScreen* screen) {
+// Where the output's CRTC puts it, in X's pixels.
+std::optional<QRect> crtcFrame(Display* display, RROutput output) {
     const OutputState state = outputState(display, output);
     if (!state.crtc)
         return std::nullopt;
+    return QRect(state.crtc->x, state.crtc->y, int(state.crtc->width), int(state.crtc->height));
+}
+
+// The same in Qt's device-independent coordinates.
+QRect deviceIndependent(const QRect& frame, const QScreen* screen) {
     const qreal ratio = screen->devicePixelRatio();
-    return QRect(qRound(state.crtc->x / ratio), qRound(state.crtc->y / ratio),
-                 qRound(state.crtc->width / ratio), qRound(state.crtc->height / ratio));
+    return QRect(qRound(frame.x() / ratio), qRound(frame.y() / ratio),
+                 qRound(frame.width() / ratio), qRound(frame.height() / ratio));
 }
 
 } // namespace
 
-X11Displays::X11Displays(QObject* parent) : Displays(parent) {
+X11Displays::X11Displays(DesktopModes* desktopModes, QString drmFolder, QObject* parent)
+    : Displays(parent), m_desktopModes(desktopModes), m_drmFolder(std::move(drmFolder)) {
     if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
         m_display = x11->display();
     // Qt's screen list can lag behind a burst of hot-plugs; once the burst has settled, everyone
@@ -128,6 +153,7 @@ void X11Displays::watch(QScreen* screen) {
 
 void X11Displays::screensChanged() {
     m_mainDisplay.reset();
+    m_compositorOutputs.reset();
     m_settle.start();
     emit screenParametersChanged();
 }
@@ -149,7 +175,7 @@ quint32 X11Displays::mainDisplay() const {
         const QScreen* primary = QGuiApplication::primaryScreen();
         const QList<Entry> all = entries();
         const auto found = std::find_if(all.cbegin(), all.cend(), [&](const Entry& entry) {
-            return primary && entry.connector == primary->name();
+            return primary && entry.qtName == primary->name();
         });
         m_mainDisplay = found != all.cend() ? found->screen.number.value_or(0) : 0;
     }
@@ -157,17 +183,23 @@ quint32 X11Displays::mainDisplay() const {
 }
 
 std::optional<DisplayMode> X11Displays::currentMode(quint32 display) const {
-    if (!hasOwnOutput(display))
+    const std::optional<Entry> found = entryFor(display);
+    if (!found)
         return std::nullopt;
-    const OutputState state = outputState(m_display, display);
+    if (!found->output)
+        return m_desktopModes ? m_desktopModes->currentMode(found->connector) : std::nullopt;
+    const OutputState state = outputState(m_display, *found->output);
     return state.crtc ? modeWithId(*state.resources, state.crtc->mode) : std::nullopt;
 }
 
 QList<DisplayMode> X11Displays::allModes(quint32 display) const {
     QList<DisplayMode> modes;
-    if (!hasOwnOutput(display))
+    const std::optional<Entry> found = entryFor(display);
+    if (!found)
         return modes;
-    const OutputState state = outputState(m_display, display);
+    if (!found->output)
+        return m_desktopModes ? m_desktopModes->allModes(found->connector) : modes;
+    const OutputState state = outputState(m_display, *found->output);
     for (int i = 0; state.output && i < state.output->nmode; ++i) {
         if (const std::optional<DisplayMode> mode =
                 modeWithId(*state.resources, state.output->modes[i]))
@@ -177,9 +209,12 @@ QList<DisplayMode> X11Displays::allModes(quint32 display) const {
 }
 
 Result<void, QString> X11Displays::setMode(quint32 display, const DisplayMode& mode) {
-    if (!hasOwnOutput(display))
+    const std::optional<Entry> found = entryFor(display);
+    if (found && !found->output && m_desktopModes)
+        return m_desktopModes->setMode(found->connector, mode);
+    if (!found || !found->output)
         return QStringLiteral("显示器 %1 没有自己的 RandR 输出").arg(display);
-    const OutputState state = outputState(m_display, display);
+    const OutputState state = outputState(m_display, *found->output);
     if (!state.crtc)
         return QStringLiteral("显示器 %1 没有在用的 CRTC").arg(display);
     const XRRCrtcInfo& crtc = *state.crtc;
@@ -192,9 +227,9 @@ Result<void, QString> X11Displays::setMode(quint32 display, const DisplayMode& m
     return {};
 }
 
-bool X11Displays::hasOwnOutput(quint32 display) const {
-    const std::optional<Entry> found = entryFor(display);
-    return found && found->hasOutput;
+bool X11Displays::canPlaceWindows() const {
+    // A native Wayland client cannot choose where its windows go.
+    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
 }
 
 quint32 X11Displays::numberForName(const QString& name) {
@@ -223,11 +258,11 @@ QList<X11Displays::Entry> X11Displays::entries() const {
     // screen moves on to the next free number, so that no two screens share one.
     std::set<quint32> taken;
     for (const Entry& entry : entries) {
-        if (entry.hasOutput)
+        if (entry.output)
             taken.insert(*entry.screen.number);
     }
     for (Entry& entry : entries) {
-        if (entry.hasOutput)
+        if (entry.output)
             continue;
         while (taken.contains(*entry.screen.number))
             entry.screen.number = *entry.screen.number + 1;
@@ -237,28 +272,67 @@ QList<X11Displays::Entry> X11Displays::entries() const {
 }
 
 X11Displays::Entry X11Displays::entry(QScreen* screen) const {
-    const QString connector = screen->name();
-    Entry entry{.screen = {.number = numberForName(connector),
-                           .name = connector,
+    const QString qtName = screen->name();
+    Entry entry{.screen = {.number = numberForName(qtName),
+                           .name = qtName,
                            .geometry = screen->geometry(),
                            .availableGeometry = screen->availableGeometry()},
-                .connector = connector};
-    if (const std::optional<RROutput> output =
-            m_display ? outputNamed(m_display, connector) : std::nullopt) {
-        entry.hasOutput = true;
+                .qtName = qtName,
+                .connector = qtName,
+                .output = std::nullopt};
+    const std::optional<RROutput> output =
+        m_display ? outputNamed(m_display, qtName) : std::nullopt;
+    if (!output) {
+        entry.screen.name = monitorName(qtName);
+        return entry;
+    }
+    if (isEmulated(m_display, *output)) {
+        takeCompositorIdentity(entry, quint32(*output));
+    } else {
+        entry.output = quint32(*output);
         entry.screen.number = quint32(*output);
         const QString product =
             edid::descriptorText(edidOf(m_display, *output), edid::productNameTag)
                 .value_or(QString());
-        entry.screen.name = product.isEmpty() ? connector : product;
-        if (const std::optional<QRect> frame = crtcFrame(m_display, *output, screen);
-            frame && *frame != entry.screen.geometry) {
-            // Qt has not caught up with a change yet: RandR's frame is the real one.
-            entry.screen.geometry = *frame;
-            entry.screen.availableGeometry = *frame;
+        entry.screen.name = product.isEmpty() ? qtName : product;
+    }
+    if (const std::optional<QRect> frame = crtcFrame(m_display, *output)) {
+        // Qt may not have caught up with a change yet: RandR's frame is the real one.
+        const QRect current = deviceIndependent(*frame, screen);
+        if (current != entry.screen.geometry) {
+            entry.screen.geometry = current;
+            entry.screen.availableGeometry = current;
         }
     }
     return entry;
+}
+
+void X11Displays::takeCompositorIdentity(Entry& entry, quint32 output) const {
+    const std::optional<QRect> frame = crtcFrame(m_display, output);
+    const std::optional<QString> connector =
+        frame ? wayland::connectorAt(*frame, compositorOutputs()) : std::nullopt;
+    if (!connector)
+        return;
+    entry.connector = *connector;
+    entry.screen.number = numberForName(*connector);
+    entry.screen.name = monitorName(*connector);
+}
+
+QString X11Displays::monitorName(const QString& connector) const {
+    if (m_drmFolder.isEmpty())
+        return connector;
+    const QString product =
+        edid::descriptorText(drm::connectorEdid(m_drmFolder, connector), edid::productNameTag)
+            .value_or(QString());
+    return product.isEmpty() ? connector : product;
+}
+
+const QList<wayland::Output>& X11Displays::compositorOutputs() const {
+    if (!m_compositorOutputs) {
+        const Result<QList<wayland::Output>, QString> read = wayland::compositorOutputs();
+        m_compositorOutputs = read.ok() ? read.value() : QList<wayland::Output>();
+    }
+    return *m_compositorOutputs;
 }
 
 std::optional<X11Displays::Entry> X11Displays::entryFor(quint32 display) const {

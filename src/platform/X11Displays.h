@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/DesktopModes.h"
 #include "platform/Displays.h"
+#include "platform/WaylandOutputs.h"
 
 #include <QTimer>
 
@@ -11,14 +13,21 @@ namespace lumora {
 
 // Screens and modes on X11. A screen driven by a RandR output of its own gets the output's id as
 // its number, the monitor's EDID product name as its name and the output's modes. A screen
-// without one (the offscreen platform, or a monitor made with `xrandr --setmonitor`) gets a
-// number derived from its name, that name, and no modes. Built in means a panel connector: eDP,
-// LVDS or DSI.
+// without one (the offscreen platform, native Wayland, or a monitor made with `xrandr
+// --setmonitor`) gets a number derived from its name, that name, and the desktop's modes for it.
+// Built in means a panel connector: eDP, LVDS or DSI.
+//
+// Under XWayland the RandR outputs are emulated ("XWAYLAND0"…, no EDID, modes that change
+// nothing): each one takes the connector of the compositor's output at its place instead, a number
+// derived from that connector (so it survives re-plugging), and the desktop's modes for it.
+// Where a DRM class folder is given, screens named after a connector take the monitor's name from
+// the connector's EDID there.
 class X11Displays : public Displays {
     Q_OBJECT
 
 public:
-    explicit X11Displays(QObject* parent = nullptr);
+    explicit X11Displays(DesktopModes* desktopModes = nullptr, QString drmFolder = {},
+                         QObject* parent = nullptr);
 
     QList<Screen> screens() const override;
     bool isBuiltin(quint32 display) const override;
@@ -26,6 +35,7 @@ public:
     std::optional<DisplayMode> currentMode(quint32 display) const override;
     QList<DisplayMode> allModes(quint32 display) const override;
     Result<void, QString> setMode(quint32 display, const DisplayMode& mode) override;
+    bool canPlaceWindows() const override;
 
     static quint32 numberForName(const QString& name);
     static bool isPanelConnector(const QString& name);
@@ -33,23 +43,31 @@ public:
 private:
     struct Entry {
         Screen screen;
+        QString qtName;
         QString connector;
-        bool hasOutput = false;
+        // The RandR output whose id is the number and whose modes are real.
+        std::optional<quint32> output;
     };
 
     QList<Entry> entries() const;
     Entry entry(QScreen* screen) const;
+    void takeCompositorIdentity(Entry& entry, quint32 output) const;
+    QString monitorName(const QString& connector) const;
     std::optional<Entry> entryFor(quint32 display) const;
-    // Whether the display is a RandR output of its own, with modes to list and set.
-    bool hasOwnOutput(quint32 display) const;
+    const QList<wayland::Output>& compositorOutputs() const;
     void watch(QScreen* screen);
     void screensChanged();
 
+    DesktopModes* m_desktopModes;
+    const QString m_drmFolder;
     Display* m_display = nullptr;
     QTimer m_settle;
     // Asked at every poll of the built-in brightness: kept until the screens change, so an idle
     // poll costs no round trip to the X server.
     mutable std::optional<quint32> m_mainDisplay;
+    // Read from the compositor when an emulated output first needs it; kept until the screens
+    // change.
+    mutable std::optional<QList<wayland::Output>> m_compositorOutputs;
 };
 
 } // namespace lumora

@@ -1,0 +1,59 @@
+#include "control/BrightnessController.h"
+#include "fakes/FakeLoginItem.h"
+#include "platform/X11Displays.h"
+#include "support/Eventually.h"
+#include "support/FakeBrightness.h"
+#include "support/ScriptedTool.h"
+#include "support/TopLevelWindows.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+using namespace lumora;
+using namespace lumora::test;
+
+// Lumora as a native Wayland client, where it cannot place windows: runs under
+// tests/wayland/with-weston, one headless output and no X server.
+namespace {
+
+TEST(NativeWaylandTest, FollowsWithoutOverlaysAndCoversTheOutputFullScreen) {
+    if (!qEnvironmentVariableIsEmpty("LUMORA_TEST_NO_DESKTOP"))
+        GTEST_SKIP() << qPrintable(qEnvironmentVariable("LUMORA_TEST_NO_DESKTOP"));
+    if (!QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        GTEST_SKIP() << "needs the Wayland desktop of tests/wayland/with-weston";
+
+    X11Displays displays;
+    EXPECT_FALSE(displays.canPlaceWindows());
+    const QList<lumora::Screen> screens = displays.externalScreens();
+    ASSERT_EQ(screens.size(), 1);
+    EXPECT_EQ(screens[0].name, QGuiApplication::primaryScreen()->name()) << "the output's name";
+    EXPECT_EQ(screens[0].geometry, QRect(0, 0, 1024, 640));
+
+    ScriptedTool m1ddc("m1ddc");
+    ScriptedTool panelctl("panelctl");
+    m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
+    panelctl.script({"**\texit=0"});
+    FakeBrightness brightness;
+    FakeLoginItem loginItem;
+    ControllerConfig config = m1ddc.config();
+    config.applicationFolder = panelctl.folder();
+    BrightnessController controller(config, displays, loginItem);
+
+    brightness.level(40);
+    controller.toggleAutoSync();
+    brightness.level(60);
+    ASSERT_EVENTUALLY(m1ddc.log().contains("display 3 set luminance 60"));
+    EXPECT_EQ(visibleWindows("hud"), QList<QWidget*>()) << "no overlay where it cannot be placed";
+
+    brightness.level(0);
+    ASSERT_EVENTUALLY_EQ(visibleWindows("blackout").size(), 1);
+    QWidget* cover = visibleWindows("blackout")[0];
+    EXPECT_TRUE(cover->isFullScreen());
+    EXPECT_EQ(cover->windowHandle()->screen(), QGuiApplication::primaryScreen());
+    ASSERT_EVENTUALLY_EQ(cover->geometry(), QRect(0, 0, 1024, 640));
+}
+
+} // namespace
