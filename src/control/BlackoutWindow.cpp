@@ -15,7 +15,7 @@ BlackoutWindow::BlackoutWindow() {
 
 void BlackoutWindow::cover(const QRect& geometry) {
     setGeometry(geometry);
-    show();
+    showOverlayWindow(this);
     raise();
 }
 
