@@ -51,7 +51,7 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (failedToStart)
-        return PlatformError{process.errorString()};
+        return PlatformError{startFailureMessage(executable, process.errorString())};
     if (timedOut)
         return ControlError::commandFailed(timeLimitMessage(executable));
 
