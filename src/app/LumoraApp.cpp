@@ -4,7 +4,7 @@
 #include "control/BrightnessController.h"
 #include "ui/ContentView.h"
 
-#include <QVBoxLayout>
+#include <QGridLayout>
 
 namespace lumora {
 
@@ -23,14 +23,18 @@ QWidget* LumoraApp::openWindow() {
     auto* window = new QWidget;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(QStringLiteral("Lumora"));
-    window->setMinimumSize(minimumContentSize);
 
-    // The content keeps its natural height, centred in a taller window, and the full width.
-    auto* layout = new QVBoxLayout(window);
+    // No explicit minimum on the window: its layout sets it from the content's own minimum, so
+    // nothing is cut or overlaps, and a spacer in the same cell keeps it from going below the
+    // floor. The content keeps its natural height, centred in a taller window, and the full width.
+    auto* layout = new QGridLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addItem(new QSpacerItem(minimumContentSize.width(), minimumContentSize.height(),
+                                    QSizePolicy::Minimum, QSizePolicy::Minimum),
+                    0, 0);
     auto* content = new ContentView(controller(), window);
     new StartupTask(controller(), content);
-    layout->addWidget(content, 0, Qt::AlignVCenter);
+    layout->addWidget(content, 0, 0, Qt::AlignVCenter);
     return window;
 }
 
