@@ -4,7 +4,9 @@
 #include "control/BrightnessController.h"
 #include "ui/ContentView.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
+#include <QShortcut>
 
 namespace lumora {
 
@@ -35,7 +37,32 @@ QWidget* LumoraApp::openWindow() {
     auto* content = new ContentView(controller(), window);
     new StartupTask(controller(), content);
     layout->addWidget(content, 0, 0, Qt::AlignVCenter);
+
+    auto* quitShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window);
+    QObject::connect(quitShortcut, &QShortcut::activated, window, [this] { quit(); });
+    m_window = window;
     return window;
+}
+
+void LumoraApp::showWindow() {
+    if (!m_window)
+        openWindow();
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void LumoraApp::quit() {
+    if (m_controller)
+        m_controller->stopForQuit();
+    // exit(), not quit(): it ends every running event loop at once, a tool's wait included.
+    QCoreApplication::exit(0);
+}
+
+void LumoraApp::shutDown() {
+    if (m_controller)
+        m_controller->shutDown();
 }
 
 } // namespace lumora

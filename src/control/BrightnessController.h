@@ -58,6 +58,11 @@ public:
     void toggleBlackoutTest();
     // The one-time actions of a start: launch at login, following on. Later calls do nothing.
     void runStartupTask();
+    // Ending the process, in two steps. stopForQuit() stops following and lets no further tool
+    // start, so an operation cut short by the quit ends at once. shutDown(), once the event loop
+    // has ended, switches a backlight Lumora switched off back on; its errors have nowhere to go.
+    void stopForQuit();
+    void shutDown();
 
 signals:
     void objectWillChange();
@@ -125,6 +130,7 @@ private:
     bool m_didStartAutomatically = false;
     bool m_didInitializePowerState = false;
     bool m_displaysPoweredOff = false;
+    bool m_isQuitting = false;
 };
 
 } // namespace lumora

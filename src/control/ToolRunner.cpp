@@ -54,6 +54,14 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
         return PlatformError{startFailureMessage(executable, process.errorString())};
     if (timedOut)
         return ControlError::commandFailed(timeLimitMessage(executable));
+    // The application quit while the tool ran, which ends every event loop, this wait's too: the
+    // child is stopped here rather than left behind.
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return ControlError::commandFailed(
+            QStringLiteral("%1 已被停止：Lumora 正在退出").arg(QFileInfo(executable).fileName()));
+    }
 
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
         return decodeToolText(process.readAllStandardOutput()).value_or(QString());
