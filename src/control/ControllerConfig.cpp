@@ -11,7 +11,7 @@ ControllerConfig ControllerConfig::standard() {
     using namespace std::chrono_literals;
     const QString folder = QCoreApplication::applicationDirPath();
     return {
-        .executable = QString::fromUtf8(build::luminanceTool),
+        .executable = QDir(folder).filePath(QString::fromUtf8(build::luminanceTool)),
         .displaySerialNumbers =
             QString::fromUtf8(build::displaySerials).split(u';', Qt::SkipEmptyParts),
         .signalWakeDisplayNames = {QStringLiteral("Mi Monitor")},
