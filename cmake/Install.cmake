@@ -9,10 +9,11 @@ include(GNUInstallDirs)
 set(LUMORA_ID io.github.lumora.Lumora)
 set(LUMORA_PRIVATE_DIR ${CMAKE_INSTALL_LIBDIR}/lumora)
 
-# The luminance tool is fixed at build time; by default (empty) the lumora-ddc installed beside.
-if(LUMORA_M1DDC_PATH)
+# The luminance tool is fixed at build time; a relative path (the default, lumora-ddc) is the
+# one installed beside the application.
+if(IS_ABSOLUTE "${LUMORA_M1DDC_PATH}")
     message(STATUS "Lumora: installed lumora will run ${LUMORA_M1DDC_PATH}, not the lumora-ddc "
-        "installed beside it; configure with -DLUMORA_M1DDC_PATH= for that one")
+        "installed beside it")
 endif()
 
 # Only system libraries are needed at run time: no RPATH in installed files.

@@ -79,6 +79,13 @@ TEST_F(ContentViewTest, ShowsHeaderRowsAndStatus) {
     EXPECT_LT(row(window, 3)->geometry().bottom(), window->findChild<QLabel*>("status")->y());
 }
 
+TEST_F(ContentViewTest, StatusWithMarkupStaysVerbatim) {
+    QWidget* window = open({"display * get luminance\terr=<b>总线</b>忙 &lt;3&gt;\texit=1"});
+    const auto* status = window->findChild<QLabel*>("status");
+    EXPECT_EQ(status->text(), "操作失败：<b>总线</b>忙 &lt;3&gt;");
+    EXPECT_EQ(status->textFormat(), Qt::PlainText);
+}
+
 TEST_F(ContentViewTest, RowsWaitForAKnownBrightness) {
     // The first monitor answers get but not max, the second answers nothing.
     QWidget* window = open({"display 2 get luminance\tout=30", "**\terr=没有回应\texit=1"});

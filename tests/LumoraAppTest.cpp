@@ -6,6 +6,7 @@
 #include "support/FakeBrightness.h"
 #include "support/ScriptedTool.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -59,11 +60,45 @@ TEST_F(LumoraAppTest, WindowsShareTheOneController) {
     ASSERT_EVENTUALLY_EQ(brightnessOf(second, 3), "亮度 70 / 100");
 }
 
-TEST_F(LumoraAppTest, WindowCannotShrinkBelowItsMinimum) {
+// Widgets that draw something of their own: labels and buttons, not the boxes around them.
+QList<QWidget*> leaves(QWidget* window) {
+    QList<QWidget*> found;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->isVisible() &&
+            (qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget)))
+            found.append(widget);
+    }
+    return found;
+}
+
+QRect inWindow(QWidget* widget) {
+    return QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+}
+
+TEST_F(LumoraAppTest, AtItsMinimumTheWindowShowsEverythingWhole) {
+    tool.script(ScriptedTool::monitorsAt(40, 100));
     QWidget* window = open();
     window->resize(100, 100);
+    QCoreApplication::processEvents();
+
     EXPECT_GE(window->width(), 460);
     EXPECT_GE(window->height(), 330);
+    const QList<QWidget*> widgets = leaves(window);
+    ASSERT_GT(widgets.size(), 10);
+    for (QWidget* widget : widgets) {
+        SCOPED_TRACE(widget->objectName().toStdString());
+        EXPECT_TRUE(window->rect().contains(inWindow(widget))) << "inside the window";
+        if (const auto* button = qobject_cast<QAbstractButton*>(widget);
+            button && !button->text().isEmpty()) {
+            EXPECT_GE(widget->width(), widget->sizeHint().width()) << "label not cut";
+        }
+        for (QWidget* other : widgets) {
+            if (other != widget && !widget->isAncestorOf(other) && !other->isAncestorOf(widget)) {
+                EXPECT_FALSE(inWindow(widget).intersects(inWindow(other)))
+                    << "overlaps " << other->objectName().toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(LumoraAppTest, StartUpRegistersAndFollowsOncePerProcess) {

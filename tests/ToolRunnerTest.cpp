@@ -67,18 +67,22 @@ TEST_F(ToolRunnerTest, ChildEndedBySignalIsAFailure) {
     EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("dying")));
 }
 
-TEST_F(ToolRunnerTest, ToolsThatCannotStartFailWithThePlatformsDescription) {
-    const QString notExecutable = QDir(QFileInfo(tool.path()).path()).filePath("plain.txt");
+TEST_F(ToolRunnerTest, ToolsThatCannotStartNameTheProgramAndTheReason) {
+    const QString folder = QFileInfo(tool.path()).path();
+    const QString notExecutable = QDir(folder).filePath("plain.txt");
     QFile(notExecutable).open(QIODevice::WriteOnly);
 
-    for (const QString& executable :
-         {QStringLiteral("/nonexistent/m1ddc"), notExecutable, QStringLiteral("true")}) {
+    const std::pair<QString, QString> cases[] = {
+        {"/nonexistent/lumora-ddc", "无法启动 /nonexistent/lumora-ddc：找不到该程序"},
+        {notExecutable, "无法启动 " + notExecutable + "：没有执行权限"},
+        {folder, "无法启动 " + folder + "：这是一个文件夹，不是程序"},
+        {"true", "无法启动 true：找不到该程序"},
+    };
+    for (const auto& [executable, message] : cases) {
         SCOPED_TRACE(executable.toStdString());
         const Result<QString, Failure> result = runner.run(executable, {});
         ASSERT_FALSE(result.ok());
-        const auto* error = std::get_if<PlatformError>(&result.failure());
-        ASSERT_NE(error, nullptr) << "a start failure is the platform's, not a ControlError";
-        EXPECT_FALSE(error->description.isEmpty());
+        EXPECT_EQ(result.failure(), Failure(PlatformError{message}));
     }
 }
 

@@ -27,7 +27,7 @@ void BlackoutWindow::cover(const QRect& geometry, bool canPlace) {
         return;
     }
     setGeometry(geometry);
-    show();
+    showOverlayWindow(this);
     raise();
 }
 

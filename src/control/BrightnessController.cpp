@@ -90,6 +90,8 @@ Result<void, Failure> BrightnessController::stepMonitor(const Monitor& monitor, 
 
 Result<QString, Failure> BrightnessController::runTool(const QString& executable,
                                                        const QStringList& arguments) {
+    if (m_isQuitting)
+        return ControlError::commandFailed(QStringLiteral("Lumora 正在退出"));
     return m_toolRunner.run(executable, arguments);
 }
 

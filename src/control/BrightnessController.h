@@ -62,6 +62,11 @@ public:
     // The built-in brightness may have changed: while following, the follow step runs now
     // instead of at the next tick. A burst of calls runs it once, on the newest level.
     void builtinBrightnessChanged();
+    // Ending the process, in two steps. stopForQuit() stops following and lets no further tool
+    // start, so an operation cut short by the quit ends at once. shutDown(), once the event loop
+    // has ended, switches a backlight Lumora switched off back on; its errors have nowhere to go.
+    void stopForQuit();
+    void shutDown();
 
 signals:
     void objectWillChange();
@@ -132,6 +137,7 @@ private:
     bool m_didStartAutomatically = false;
     bool m_didInitializePowerState = false;
     bool m_displaysPoweredOff = false;
+    bool m_isQuitting = false;
 };
 
 } // namespace lumora

@@ -98,6 +98,20 @@ void BrightnessController::registerScreenObserver() {
                                &BrightnessController::updateBlackoutWindows);
 }
 
+void BrightnessController::stopForQuit() {
+    m_syncTimer.reset();
+    m_isQuitting = true;
+}
+
+void BrightnessController::shutDown() {
+    m_isQuitting = false;
+    // The barrier keeps a sync queued before the quit from running in the waits below.
+    setWorking(true);
+    if (m_displaysPoweredOff)
+        (void)setExternalDisplayPower(true);
+    m_isQuitting = true;
+}
+
 QString BrightnessController::panelctlPath() const {
     return QDir(m_applicationFolder).filePath(QStringLiteral("panelctl"));
 }

@@ -10,11 +10,8 @@ namespace lumora {
 ControllerConfig ControllerConfig::standard() {
     using namespace std::chrono_literals;
     const QString folder = QCoreApplication::applicationDirPath();
-    const QString luminanceTool = QString::fromUtf8(build::luminanceTool);
     return {
-        .executable = luminanceTool.isEmpty()
-                          ? QDir(folder).filePath(QString::fromUtf8(build::bundledLuminanceTool))
-                          : luminanceTool,
+        .executable = QDir(folder).filePath(QString::fromUtf8(build::luminanceTool)),
         .displaySerialNumbers =
             QString::fromUtf8(build::displaySerials).split(u';', Qt::SkipEmptyParts),
         .signalWakeDisplayNames = {QStringLiteral("Mi Monitor")},

@@ -39,6 +39,12 @@ QByteArray withoutCutCharacter(QByteArray bytes) {
     return bytes;
 }
 
+// Ends the tool and whatever it started: it runs in a process group of its own.
+void killGroup(QProcess& process) {
+    ::kill(-pid_t(process.processId()), SIGKILL);
+    process.kill();
+}
+
 // Appends what `channel` has ready to `kept`, up to the limit.
 void drain(QProcess& process, QProcess::ProcessChannel channel, QByteArray& kept) {
     process.setReadChannel(channel);
@@ -81,8 +87,7 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &process, [&] {
         timedOut = true;
-        ::kill(-pid_t(process.processId()), SIGKILL);
-        process.kill();
+        killGroup(process);
     });
 
     process.start(QIODevice::ReadOnly);
@@ -91,9 +96,17 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (failedToStart)
-        return PlatformError{process.errorString()};
+        return PlatformError{startFailureMessage(executable, process.errorString())};
     if (timedOut)
         return ControlError::commandFailed(timeLimitMessage(executable));
+    // The application quit while the tool ran, which ends every event loop, this wait's too: the
+    // child is stopped here rather than left behind.
+    if (process.state() != QProcess::NotRunning) {
+        killGroup(process);
+        process.waitForFinished();
+        return ControlError::commandFailed(
+            QStringLiteral("%1 已被停止：Lumora 正在退出").arg(QFileInfo(executable).fileName()));
+    }
 
     drain(process, QProcess::StandardOutput, out);
     drain(process, QProcess::StandardError, err);

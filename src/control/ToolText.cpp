@@ -1,5 +1,6 @@
 #include "control/ToolText.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <limits>
 
@@ -35,6 +36,20 @@ QString readableLine(const QString& text) {
             return line.left(longest) + QStringLiteral("…");
     }
     return line;
+}
+
+QString startFailureMessage(const QString& executable, const QString& reason) {
+    const QFileInfo file(executable);
+    QString why;
+    if (!file.exists())
+        why = QStringLiteral("找不到该程序");
+    else if (file.isDir())
+        why = QStringLiteral("这是一个文件夹，不是程序");
+    else if (!file.isExecutable())
+        why = QStringLiteral("没有执行权限");
+    else
+        why = QStringLiteral("系统拒绝运行（%1）").arg(reason);
+    return QStringLiteral("无法启动 %1：%2").arg(executable, why);
 }
 
 std::optional<qint64> parseLuminanceAnswer(QStringView text) {

@@ -51,6 +51,8 @@ ContentView::ContentView(BrightnessController& controller, QWidget* parent)
     : QWidget(parent), m_controller(controller) {
     m_status = label(QStringLiteral("status"), QString(), theme::footnote(), this);
     m_status->setWordWrap(true);
+    // A tool's stderr ends up here: markup in it is text, never formatting.
+    m_status->setTextFormat(Qt::PlainText);
     theme::useSecondaryColor(m_status);
 
     m_layout = new QVBoxLayout(this);

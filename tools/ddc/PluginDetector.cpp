@@ -46,7 +46,9 @@ Result<void, Failure> PluginDetector::checkI2cAccess(const std::filesystem::path
         return Failure{Failure::Kind::NoAccess,
                        "没有 I2C 设备（" + pattern + "）：请加载 i2c-dev 模块（modprobe i2c-dev）"};
     return Failure{Failure::Kind::NoAccess,
-                   "无权读写 " + pattern + "：请把用户加入 i2c 组，或以 root 运行"};
+                   "无权读写 " + pattern +
+                       "：请安装 Lumora 软件包的 udev 规则（60-lumora-i2c.rules）后重新登录，"
+                       "或把用户加入 i2c 组"};
 }
 
 Result<void, Failure> PluginDetector::load() {
