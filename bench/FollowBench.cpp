@@ -5,13 +5,9 @@
 //    library call (dlopen, dlsym, call, dlclose), in alternating rounds of one run, and the CPU
 //    share of following at rest.
 
+#include "BenchDesk.h"
 #include "control/BrightnessController.h"
-#include "fakes/FakeDisplays.h"
-#include "fakes/FakeLoginItem.h"
 #include "platform/BacklightEvents.h"
-#include "support/FakeBrightness.h"
-#include "support/ScriptedTool.h"
-#include "support/ThreeScreens.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -122,18 +118,10 @@ int main(int argc, char* argv[]) {
     qputenv("QT_LOGGING_RULES", "default.warning=false");
     QApplication application(argc, argv);
 
-    ScriptedTool m1ddc("m1ddc");
-    ScriptedTool panelctl("panelctl");
-    m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
-    panelctl.script({"**"});
-    FakeBrightness brightness;
-    brightness.level(50);
-    FakeDisplays displays;
-    setUpThreeScreens(displays);
-    FakeLoginItem loginItem;
-    ControllerConfig config = m1ddc.config();
-    config.applicationFolder = panelctl.folder();
-    BrightnessController controller(config, displays, loginItem);
+    BenchDesk desk;
+    ControllerConfig config = desk.config();
+    const FakeBrightness& brightness = desk.brightness;
+    BrightnessController controller(config, desk.displays, desk.loginItem);
     const int counter = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     BacklightEvents events(counter, QSocketNotifier::Read);
     QObject::connect(&events, &BacklightEvents::changed, &controller,
@@ -153,7 +141,7 @@ int main(int argc, char* argv[]) {
 
     controller.toggleAutoSync();
     config.brightnessLibrary = QStringLiteral(LUMORA_CONSTANT_BRIGHTNESS);
-    BrightnessController resting(config, displays, loginItem);
+    BrightnessController resting(config, desk.displays, desk.loginItem);
     resting.toggleAutoSync();
     QTimer* syncTimer = resting.findChild<QTimer*>("syncTimer");
     int ticks = 0;

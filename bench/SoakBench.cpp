@@ -1,14 +1,10 @@
 // Follows a built-in brightness that keeps changing (dips to 0 included, so the backlight goes off
 // and on and the covers come and go) for a set time, and prints what the process holds at the
 // start and at the end: resident memory, descriptors, threads, live children, top-level windows.
-// Usage: SoakBench [SECONDS] (default 60, after 10 s of warming up)
+// Usage: SoakBench [SECONDS] (default 60, after 20 s of warming up)
 
+#include "BenchDesk.h"
 #include "control/BrightnessController.h"
-#include "fakes/FakeDisplays.h"
-#include "fakes/FakeLoginItem.h"
-#include "support/FakeBrightness.h"
-#include "support/ScriptedTool.h"
-#include "support/ThreeScreens.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,18 +64,10 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const int seconds = argc > 1 ? QString(argv[1]).toInt() : 60;
 
-    ScriptedTool m1ddc("m1ddc");
-    ScriptedTool panelctl("panelctl");
-    m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
-    panelctl.script({"**"});
-    FakeBrightness brightness;
-    brightness.level(50);
-    FakeDisplays displays;
-    setUpThreeScreens(displays);
-    FakeLoginItem loginItem;
-    ControllerConfig config = m1ddc.config();
-    config.applicationFolder = panelctl.folder();
-    BrightnessController controller(config, displays, loginItem);
+    BenchDesk desk;
+    ControllerConfig config = desk.config();
+    const FakeBrightness& brightness = desk.brightness;
+    BrightnessController controller(config, desk.displays, desk.loginItem);
     controller.toggleAutoSync();
 
     int changes = 0;
@@ -88,10 +76,15 @@ int main(int argc, char* argv[]) {
     changer.start(600);
     // The first changes make what lives on (overlays, fonts, the cover windows' first showing).
     QEventLoop loop;
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     print("start", changes);
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    for (int tenth = 1; tenth < 10; ++tenth) {
+        QTimer::singleShot(seconds * 100, &loop, &QEventLoop::quit);
+        loop.exec();
+        print("", changes);
+    }
+    QTimer::singleShot(seconds * 100, &loop, &QEventLoop::quit);
     loop.exec();
     changer.stop();
     QTimer::singleShot(3000, &loop, &QEventLoop::quit); // the last overlay fades
