@@ -148,6 +148,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(syncTimer, &QTimer::timeout, [&] { ++ticks; });
     BareTick bare(QByteArrayLiteral(LUMORA_CONSTANT_BRIGHTNESS));
     runFor(2500); // the last overlay has faded
+    ticks = 0;
 
     double ourCpu = 0;
     double bareCpu = 0;

@@ -55,10 +55,10 @@ void BrightnessController::startSyncTimer() {
     using namespace std::chrono_literals;
     auto timer = std::make_unique<QTimer>(this);
     timer->setObjectName(QStringLiteral("syncTimer"));
-    // The tick only queues the work, so it runs when the main thread is free for queued work.
-    connect(timer.get(), &QTimer::timeout, this, [this] {
-        QMetaObject::invokeMethod(this, &BrightnessController::syncIfNeeded, Qt::QueuedConnection);
-    });
+    // A timer's tick is already work queued on the main thread's event loop, run when the loop
+    // is free for it (a tool's wait included): a second hop through the queue would only cost
+    // another turn of the loop at every tick.
+    connect(timer.get(), &QTimer::timeout, this, &BrightnessController::syncIfNeeded);
     timer->start(200ms);
     m_syncTimer = std::move(timer);
 }
