@@ -17,13 +17,14 @@ if(IS_ABSOLUTE "${LUMORA_M1DDC_PATH}")
 endif()
 
 # Only system libraries are needed at run time: no RPATH in installed files.
-set_target_properties(lumora panelctl lumora-ddc lumora-ddcutil DisplayServices
-    PROPERTIES INSTALL_RPATH "")
-
-install(TARGETS lumora panelctl lumora-ddc
-    RUNTIME DESTINATION ${LUMORA_PRIVATE_DIR})
-install(TARGETS lumora-ddcutil DisplayServices
-    LIBRARY DESTINATION ${LUMORA_PRIVATE_DIR})
+set_target_properties(lumora DisplayServices PROPERTIES INSTALL_RPATH "")
+install(TARGETS lumora RUNTIME DESTINATION ${LUMORA_PRIVATE_DIR})
+install(TARGETS DisplayServices LIBRARY DESTINATION ${LUMORA_PRIVATE_DIR})
+if(LUMORA_DDC_TOOLS)
+    set_target_properties(panelctl lumora-ddc lumora-ddcutil PROPERTIES INSTALL_RPATH "")
+    install(TARGETS panelctl lumora-ddc RUNTIME DESTINATION ${LUMORA_PRIVATE_DIR})
+    install(TARGETS lumora-ddcutil LIBRARY DESTINATION ${LUMORA_PRIVATE_DIR})
+endif()
 
 file(RELATIVE_PATH lumora_link_target
     /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${LUMORA_PRIVATE_DIR}/lumora)

@@ -1,4 +1,5 @@
 #include "ddc/PrivateFolder.h"
+#include "ddc/BusTiming.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -86,6 +87,16 @@ TEST(PrivateFolderPlaceTest, WithoutHomeTheHomeOfThePasswordDatabase) {
         std::filesystem::path(getpwuid(geteuid())->pw_dir) / ".cache" / "lumora";
     EXPECT_EQ(location, expected);
     EXPECT_EQ(relative, expected);
+}
+
+TEST(BusTimingTest, AnUnreadablePauseFileMeansNoPause) {
+    QTemporaryDir dir;
+    const std::string folder = dir.filePath("lumora").toStdString();
+    const BusTiming timing(PrivateFolder::open(folder));
+    for (const char* text : {"\n\n", "9999999999999999999\n", "-5\n", "12x\n", ""}) {
+        ASSERT_TRUE(PrivateFolder::open(folder)->write("i2c-3.quiet-until", text));
+        EXPECT_EQ(timing.quietUntil(3), BusTiming::Clock::time_point{}) << text;
+    }
 }
 
 } // namespace

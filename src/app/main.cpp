@@ -89,6 +89,9 @@ int main(int argc, char* argv[]) {
     if (events) {
         QObject::connect(events.get(), &lumora::BacklightEvents::changed, &lumora.controller(),
                          &lumora::BrightnessController::builtinBrightnessChanged);
+        QObject::connect(events.get(), &lumora::BacklightEvents::stopped, [] {
+            std::fputs("Lumora：背光变化事件已停止，改为每 0.2 秒读取一次亮度\n", stderr);
+        });
     }
     std::fputs(events ? "Lumora：使用背光变化事件，亮度一变即跟随\n"
                       : "Lumora：没有背光变化事件，每 0.2 秒读取一次亮度\n",

@@ -57,9 +57,10 @@ Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
             wakeDisplaysBySignal();
         pass();
     }
-    // The recorded state is the one achieved: monitors switched off stay recorded off while no
-    // monitor takes the switch-on, so that the next step tries again instead of reporting
-    // success over a dark screen.
+    // Monitors recorded off stay recorded off while no monitor takes the switch-on, so that the
+    // next step switches on again instead of reporting success over a dark screen. A switch-off
+    // that none took is still recorded: a monitor may have taken it without saying so, and
+    // switching on once too often is harmless.
     const bool failed = !anySucceeded && lastError;
     if (failed && on && wereOff)
         return *lastError;

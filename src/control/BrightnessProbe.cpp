@@ -64,22 +64,27 @@ QByteArray BrightnessProbe::loadablePath() {
     if (::stat(m_libraryPath.constData(), &now) != 0)
         return m_libraryPath;
     if (!m_copied || !sameFile(*m_copied, now)) {
-        m_copied = now;
-        if (!copyLibrary())
-            m_copy.clear();
+        // A file that changes while it is copied is being written: the copy is made again at
+        // the next call, and the last good one serves until then.
+        const QString copy = copyLibrary();
+        struct stat after {};
+        if (!copy.isEmpty() && ::stat(m_libraryPath.constData(), &after) == 0 &&
+            sameFile(now, after)) {
+            m_copy = QFile::encodeName(copy);
+            m_copied = now;
+        } else if (!copy.isEmpty()) {
+            QFile::remove(copy);
+        }
     }
     return m_copy.isEmpty() ? m_libraryPath : m_copy;
 }
 
-bool BrightnessProbe::copyLibrary() {
+QString BrightnessProbe::copyLibrary() {
     if (!m_copies.isValid())
-        return false;
+        return {};
     // A new name for every copy: the loader knows a loaded library by its name.
     const QString copy = m_copies.filePath(QStringLiteral("%1.so").arg(++m_generation));
-    if (!QFile::copy(m_library, copy))
-        return false;
-    m_copy = QFile::encodeName(copy);
-    return true;
+    return QFile::copy(m_library, copy) ? copy : QString();
 }
 
 } // namespace lumora

@@ -27,7 +27,8 @@ public:
 private:
     // The path to open: the current private copy, or the library itself when no copy can be made.
     QByteArray loadablePath();
-    bool copyLibrary();
+    // A new private copy of the library; empty when none could be made.
+    QString copyLibrary();
 
     QString m_library;
     QByteArray m_libraryPath; // m_library for the system calls, encoded once

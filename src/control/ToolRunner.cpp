@@ -41,7 +41,9 @@ QByteArray withoutCutCharacter(QByteArray bytes) {
 
 // Ends the tool and whatever it started: it runs in a process group of its own.
 void killGroup(QProcess& process) {
-    ::kill(-pid_t(process.processId()), SIGKILL);
+    // Once the tool has ended its pid reads 0, and kill(0) would hit Lumora's own group.
+    if (const auto pid = pid_t(process.processId()); pid > 0)
+        ::kill(-pid, SIGKILL);
     process.kill();
 }
 
@@ -85,7 +87,10 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
     });
     QTimer limit;
     limit.setSingleShot(true);
+    QObject::connect(&process, &QProcess::finished, &limit, &QTimer::stop);
     QObject::connect(&limit, &QTimer::timeout, &process, [&] {
+        if (process.state() == QProcess::NotRunning)
+            return;
         timedOut = true;
         killGroup(process);
     });

@@ -24,7 +24,8 @@ public:
     // Whether the display is the computer's own panel.
     virtual bool isBuiltin(quint32 display) const = 0;
     // The screens with a display number that are not the built-in panel, in the platform's order.
-    QList<Screen> externalScreens() const {
+    // A platform whose look-ups are costly answers it in one pass.
+    virtual QList<Screen> externalScreens() const {
         QList<Screen> external = screens();
         external.removeIf(
             [this](const Screen& screen) { return !screen.number || isBuiltin(*screen.number); });

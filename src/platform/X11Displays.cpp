@@ -117,10 +117,9 @@ std::optional<QRect> crtcFrame(Display* display, RROutput output) {
 }
 
 // The same in Qt's device-independent coordinates.
+// Qt keeps a screen's native top-left corner as its place and scales only its size.
 QRect deviceIndependent(const QRect& frame, const QScreen* screen) {
-    const qreal ratio = screen->devicePixelRatio();
-    return QRect(qRound(frame.x() / ratio), qRound(frame.y() / ratio),
-                 qRound(frame.width() / ratio), qRound(frame.height() / ratio));
+    return QRect(frame.topLeft(), (QSizeF(frame.size()) / screen->devicePixelRatio()).toSize());
 }
 
 } // namespace
@@ -168,6 +167,16 @@ QList<Screen> X11Displays::screens() const {
 bool X11Displays::isBuiltin(quint32 display) const {
     const std::optional<Entry> found = entryFor(display);
     return found && isPanelConnector(found->connector);
+}
+
+QList<Screen> X11Displays::externalScreens() const {
+    // One pass over the screens: each pass asks the X server about every output.
+    QList<Screen> external;
+    for (const Entry& entry : entries()) {
+        if (!isPanelConnector(entry.connector))
+            external.append(entry.screen);
+    }
+    return external;
 }
 
 quint32 X11Displays::mainDisplay() const {

@@ -31,6 +31,7 @@ public:
 
     QList<Screen> screens() const override;
     bool isBuiltin(quint32 display) const override;
+    QList<Screen> externalScreens() const override;
     quint32 mainDisplay() const override;
     std::optional<DisplayMode> currentMode(quint32 display) const override;
     QList<DisplayMode> allModes(quint32 display) const override;

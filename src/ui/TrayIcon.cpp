@@ -12,7 +12,10 @@ TrayIcon::TrayIcon(BrightnessController& controller, QObject* parent)
             &TrayIcon::showWindow);
     m_follow = m_menu.addAction(QString());
     m_follow->setObjectName(QStringLiteral("follow"));
-    connect(m_follow, &QAction::triggered, &m_controller, &BrightnessController::toggleAutoSync);
+    connect(m_follow, &QAction::triggered, this, [this] {
+        if (!m_controller.isWorking())
+            m_controller.toggleAutoSync();
+    });
     m_menu.addSeparator();
     connect(m_menu.addAction(QStringLiteral("退出 Lumora")), &QAction::triggered, this,
             &TrayIcon::quit);
@@ -32,6 +35,8 @@ TrayIcon::TrayIcon(BrightnessController& controller, QObject* parent)
 }
 
 void TrayIcon::updateMenu() {
+    // Menu clicks come over the bus, not as input, so a tool's wait does not hold them back.
+    m_follow->setEnabled(!m_controller.isWorking());
     m_follow->setText(m_controller.isAutoSyncing() ? QStringLiteral("暂停自动同步")
                                                    : QStringLiteral("开启 F1/F2 自动同步"));
 }

@@ -1,5 +1,6 @@
 #include "ddc/BusTiming.h"
 
+#include <charconv>
 #include <string>
 
 namespace lumora::ddc {
@@ -20,10 +21,14 @@ BusTiming::BusTiming(std::optional<PrivateFolder> folder) : m_folder(std::move(f
 BusTiming::Clock::time_point BusTiming::quietUntil(int bus) const {
     const std::optional<PrivateFolder::FileText> file =
         m_folder ? m_folder->read(fileName(bus), 32) : std::nullopt;
-    if (!file || file->text.find_first_not_of("0123456789\n") != std::string::npos ||
-        file->text.size() < 2 || file->text.size() > 19)
+    long long nanoseconds = 0;
+    if (!file)
         return {};
-    const Clock::time_point until{std::chrono::nanoseconds(std::stoll(file->text))};
+    const char* end = file->text.data() + file->text.size();
+    const auto [stop, error] = std::from_chars(file->text.data(), end, nanoseconds);
+    if (error != std::errc() || nanoseconds < 0 || (stop != end && *stop != '\n'))
+        return {};
+    const Clock::time_point until{std::chrono::nanoseconds(nanoseconds)};
     return until > Clock::now() + longestPause ? Clock::time_point{} : until;
 }
 
