@@ -1,9 +1,7 @@
 #include "control/BrightnessController.h"
-#include "fakes/FakeLoginItem.h"
 #include "platform/X11Displays.h"
 #include "support/Eventually.h"
-#include "support/FakeBrightness.h"
-#include "support/ScriptedTool.h"
+#include "support/FakeTools.h"
 #include "support/TopLevelWindows.h"
 
 #include <QGuiApplication>
@@ -32,15 +30,10 @@ TEST(NativeWaylandTest, FollowsWithoutOverlaysAndCoversTheOutputFullScreen) {
     EXPECT_EQ(screens[0].name, QGuiApplication::primaryScreen()->name()) << "the output's name";
     EXPECT_EQ(screens[0].geometry, QRect(0, 0, 1024, 640));
 
-    ScriptedTool m1ddc("m1ddc");
-    ScriptedTool panelctl("panelctl");
-    m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
-    panelctl.script({"**\texit=0"});
-    FakeBrightness brightness;
-    FakeLoginItem loginItem;
-    ControllerConfig config = m1ddc.config();
-    config.applicationFolder = panelctl.folder();
-    BrightnessController controller(config, displays, loginItem);
+    FakeTools tools;
+    const ScriptedTool& m1ddc = tools.m1ddc;
+    const FakeBrightness& brightness = tools.brightness;
+    BrightnessController controller(tools.config(), displays, tools.loginItem);
 
     brightness.level(40);
     controller.toggleAutoSync();

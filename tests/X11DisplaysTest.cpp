@@ -1,6 +1,7 @@
 #include "platform/X11Displays.h"
 #include "control/WakeMode.h"
 #include "platform/Edid.h"
+#include "support/EdidBytes.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -14,21 +15,10 @@
 #include <X11/extensions/Xrandr.h>
 
 using namespace lumora;
+using lumora::test::edidNamed;
 
 // Runs under tests/x11/with-xvfb: a real X server with one RandR output, "screen".
 namespace {
-
-QByteArray edidNamed(const QByteArray& product) {
-    QByteArray edid(128, '\0');
-    edid.replace(0, 8, QByteArray::fromHex("00ffffffffffff00"));
-    // Descriptor 1 is a detailed timing; descriptor 2 carries the product name.
-    edid[54] = 0x01;
-    QByteArray descriptor(18, '\0');
-    descriptor[3] = char(edid::productNameTag);
-    descriptor.replace(5, 13, (product + '\n').leftJustified(13, ' '));
-    edid.replace(72, 18, descriptor);
-    return edid;
-}
 
 void setEdid(Display* display, RROutput output, const QByteArray& edid) {
     const Atom atom = XInternAtom(display, "EDID", False);

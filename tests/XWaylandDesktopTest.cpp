@@ -1,14 +1,13 @@
 #include "control/BrightnessController.h"
 #include "control/WakeMode.h"
-#include "fakes/FakeLoginItem.h"
 #include "hud/HUDGeometry.h"
 #include "platform/Edid.h"
 #include "platform/MutterDisplayConfig.h"
 #include "platform/WaylandOutputs.h"
 #include "platform/X11Displays.h"
+#include "support/EdidBytes.h"
 #include "support/Eventually.h"
-#include "support/FakeBrightness.h"
-#include "support/ScriptedTool.h"
+#include "support/FakeTools.h"
 #include "support/TopLevelWindows.h"
 
 #include <QDir>
@@ -40,16 +39,6 @@ public:
     QString path() const { return m_folder.path(); }
 
 private:
-    static QByteArray edidNamed(const QByteArray& product) {
-        QByteArray edid(128, '\0');
-        edid.replace(0, 8, QByteArray::fromHex("00ffffffffffff00"));
-        edid[54] = 0x01;
-        QByteArray descriptor(18, '\0');
-        descriptor[3] = char(edid::productNameTag);
-        descriptor.replace(5, 13, (product + '\n').leftJustified(13, ' '));
-        edid.replace(72, 18, descriptor);
-        return edid;
-    }
     void write(const QString& name, const QByteArray& bytes) const {
         QFile file(QDir(m_folder.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -140,15 +129,10 @@ TEST_F(HeadlessGnomeTest, ScreensGetTheirConnectorsAndMonitorNamesBack) {
 }
 
 TEST_F(HeadlessGnomeTest, OverlaysAndCoversLandOnTheirOwnScreens) {
-    ScriptedTool m1ddc("m1ddc");
-    ScriptedTool panelctl("panelctl");
-    m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5");
-    panelctl.script({"**\texit=0"});
-    FakeBrightness brightness;
-    FakeLoginItem loginItem;
-    ControllerConfig config = m1ddc.config();
-    config.applicationFolder = panelctl.folder();
-    BrightnessController controller(config, displays, loginItem);
+    FakeTools tools;
+    const ScriptedTool& m1ddc = tools.m1ddc;
+    const FakeBrightness& brightness = tools.brightness;
+    BrightnessController controller(tools.config(), displays, tools.loginItem);
 
     brightness.level(40);
     controller.toggleAutoSync();
