@@ -1,6 +1,7 @@
 #include "displayservices/Backlight.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -24,15 +25,7 @@ std::optional<std::string> firstLine(const fs::path& file) {
 
 std::optional<long long> number(const fs::path& file) {
     const std::optional<std::string> line = firstLine(file);
-    if (!line || line->empty())
-        return std::nullopt;
-    size_t used = 0;
-    try {
-        const long long value = std::stoll(*line, &used);
-        return used == line->size() ? std::optional(value) : std::nullopt;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return line ? parseBacklightNumber(*line) : std::nullopt;
 }
 
 int preference(const fs::path& device) {
@@ -44,13 +37,9 @@ int preference(const fs::path& device) {
 std::optional<float> deviceBrightness(const fs::path& device) {
     const std::optional<long long> brightness = number(device / "brightness");
     const std::optional<long long> maximum = number(device / "max_brightness");
-    if (!brightness || !maximum || *maximum <= 0 || *brightness < 0)
+    if (!brightness || !maximum)
         return std::nullopt;
-    // 0 means a dark panel, and the caller switches the monitors off for it: a lit panel, however
-    // dim, reads as at least 1 %.
-    if (*brightness == 0)
-        return 0.0f;
-    return std::max(float(double(*brightness) / double(*maximum)), minimumLit);
+    return backlightFraction(*brightness, *maximum);
 }
 
 struct Reading {
@@ -75,6 +64,30 @@ std::optional<Reading> firstReadable(const fs::path& folder) {
 }
 
 } // namespace
+
+std::optional<long long> parseBacklightNumber(std::string_view line) {
+    if (line.ends_with('\n'))
+        line.remove_suffix(1);
+    long long value = 0;
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+    if (line.empty() || error != std::errc() || end != line.data() + line.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<float> backlightFraction(long long brightness, long long maximum) {
+    if (maximum <= 0 || brightness < 0)
+        return std::nullopt;
+    // 0 means a dark panel, and the caller switches the monitors off for it: a lit panel, however
+    // dim, reads as at least 1 %.
+    if (brightness == 0)
+        return 0.0f;
+    return std::max(float(double(brightness) / double(maximum)), minimumLit);
+}
+
+std::optional<long long> backlightMaximum(const fs::path& device) {
+    return number(device / "max_brightness");
+}
 
 std::optional<float> readBacklight(const fs::path& folder) {
     const std::optional<Reading> reading = firstReadable(folder);
