@@ -1,11 +1,9 @@
 #include "platform/DrmEdid.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace lumora::drm {
 
@@ -14,27 +12,10 @@ namespace {
 // An EDID is at most 256 blocks of 128 bytes.
 constexpr qsizetype edidLimit = 256 * 128;
 
-// The start of a sysfs attribute, read only when it is a regular file and without blocking, so
-// that nothing planted in a test folder or a strange kernel can hang or flood us.
+// A sysfs attribute's bytes; empty when it cannot be read as a regular file of sane size.
 QByteArray attribute(const QString& path, qsizetype limit) {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return {};
-    QByteArray contents;
-    struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
-        // sysfs reports a size of 0 for attributes it makes when read: read to the end.
-        contents.resize(limit);
-        qsizetype used = 0;
-        ssize_t count = 0;
-        while (used < limit &&
-               (count = ::read(descriptor, contents.data() + used, size_t(limit - used))) > 0)
-            used += count;
-        contents.resize(used);
-    }
-    ::close(descriptor);
-    return contents;
+    const Result<std::optional<QByteArray>, FileProblem> read = readRegularFile(path, limit);
+    return read.ok() ? read.value().value_or(QByteArray()) : QByteArray();
 }
 
 } // namespace

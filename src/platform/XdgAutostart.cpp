@@ -1,12 +1,9 @@
 #include "platform/XdgAutostart.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
 #include <QSaveFile>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace lumora {
 
@@ -73,37 +70,22 @@ QMap<QString, QString> desktopEntry(const QByteArray& contents) {
 }
 
 // A desktop entry is a few hundred bytes; anything far larger is not one.
-constexpr qint64 entryLimit = 64 * 1024;
+constexpr qsizetype entryLimit = 64 * 1024;
 
-QString systemError(const QString& path) {
-    return QStringLiteral("无法读取 %1：%2")
-        .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-// The entry's bytes; nothing when there is no entry. Opened without blocking and read only when
-// it is a regular file of sane size, so a FIFO or a device planted there cannot hang or flood us.
+// The entry's bytes; nothing when there is no entry; the reason when it is not a file we read.
 Result<std::optional<QByteArray>, QString> readEntryFile(const QString& path) {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return std::optional<QByteArray>();
-        return systemError(path);
-    }
-    struct stat status {};
-    QByteArray contents;
-    const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    if (regular && status.st_size <= entryLimit) {
-        contents.resize(qsizetype(status.st_size));
-        const ssize_t count = ::read(descriptor, contents.data(), size_t(contents.size()));
-        contents.resize(count < 0 ? 0 : qsizetype(count));
-    }
-    ::close(descriptor);
-    if (!regular)
+    const Result<std::optional<QByteArray>, FileProblem> read = readRegularFile(path, entryLimit);
+    if (read.ok())
+        return read.value();
+    switch (read.failure().kind) {
+    case FileProblem::Kind::NotRegular:
         return QStringLiteral("%1 不是普通文件").arg(path);
-    if (status.st_size > entryLimit)
+    case FileProblem::Kind::TooLarge:
         return QStringLiteral("%1 太大，不像登录项").arg(path);
-    return std::optional<QByteArray>(contents);
+    case FileProblem::Kind::Unreadable:
+        break;
+    }
+    return QStringLiteral("无法读取 %1：%2").arg(path, read.failure().reason);
 }
 
 // The desktop's own switches for an autostart entry.
