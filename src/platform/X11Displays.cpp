@@ -153,6 +153,7 @@ void X11Displays::watch(QScreen* screen) {
 void X11Displays::screensChanged() {
     m_mainDisplay.reset();
     m_compositorOutputs.reset();
+    m_monitorNames.clear();
     m_settle.start();
     emit screenParametersChanged();
 }
@@ -295,8 +296,9 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
         entry.screen.name = monitorName(qtName);
         return entry;
     }
+    const std::optional<QRect> frame = crtcFrame(m_display, *output);
     if (isEmulated(m_display, *output)) {
-        takeCompositorIdentity(entry, quint32(*output));
+        takeCompositorIdentity(entry, frame);
     } else {
         entry.output = quint32(*output);
         entry.screen.number = quint32(*output);
@@ -305,7 +307,7 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
                 .value_or(QString());
         entry.screen.name = product.isEmpty() ? qtName : product;
     }
-    if (const std::optional<QRect> frame = crtcFrame(m_display, *output)) {
+    if (frame) {
         // Qt may not have caught up with a change yet: RandR's frame is the real one.
         const QRect current = deviceIndependent(*frame, screen);
         if (current != entry.screen.geometry) {
@@ -316,8 +318,7 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
     return entry;
 }
 
-void X11Displays::takeCompositorIdentity(Entry& entry, quint32 output) const {
-    const std::optional<QRect> frame = crtcFrame(m_display, output);
+void X11Displays::takeCompositorIdentity(Entry& entry, const std::optional<QRect>& frame) const {
     const std::optional<QString> connector =
         frame ? wayland::connectorAt(*frame, compositorOutputs()) : std::nullopt;
     if (!connector)
@@ -330,10 +331,13 @@ void X11Displays::takeCompositorIdentity(Entry& entry, quint32 output) const {
 QString X11Displays::monitorName(const QString& connector) const {
     if (m_drmFolder.isEmpty())
         return connector;
+    const auto known = m_monitorNames.constFind(connector);
+    if (known != m_monitorNames.cend())
+        return *known;
     const QString product =
         edid::descriptorText(drm::connectorEdid(m_drmFolder, connector), edid::productNameTag)
             .value_or(QString());
-    return product.isEmpty() ? connector : product;
+    return m_monitorNames[connector] = product.isEmpty() ? connector : product;
 }
 
 const QList<wayland::Output>& X11Displays::compositorOutputs() const {

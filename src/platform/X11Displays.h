@@ -4,6 +4,7 @@
 #include "platform/Displays.h"
 #include "platform/WaylandOutputs.h"
 
+#include <QHash>
 #include <QTimer>
 
 class QScreen;
@@ -52,7 +53,7 @@ private:
 
     QList<Entry> entries() const;
     Entry entry(QScreen* screen) const;
-    void takeCompositorIdentity(Entry& entry, quint32 output) const;
+    void takeCompositorIdentity(Entry& entry, const std::optional<QRect>& frame) const;
     QString monitorName(const QString& connector) const;
     std::optional<Entry> entryFor(quint32 display) const;
     const QList<wayland::Output>& compositorOutputs() const;
@@ -69,6 +70,9 @@ private:
     // Read from the compositor when an emulated output first needs it; kept until the screens
     // change.
     mutable std::optional<QList<wayland::Output>> m_compositorOutputs;
+    // Monitor names from the connectors' EDID files, kept until the screens change: the
+    // overlay asks for the screens at every showing.
+    mutable QHash<QString, QString> m_monitorNames;
 };
 
 } // namespace lumora
