@@ -5,7 +5,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Lumora maintainers <maintainers@users.noreply.c-seed-404d4024.example>")
+set(CPACK_PACKAGE_CONTACT "Lumora maintainers <lumora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps external monitors as bright as the built-in display")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Lumora follows the brightness of a laptop's built-in display and sets two
