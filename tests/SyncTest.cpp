@@ -91,31 +91,84 @@ TEST_F(SyncTest, UnreadableBuiltinBrightnessSendsNothing) {
     EXPECT_EQ(luminanceLog(), QStringList());
 }
 
-TEST_F(SyncTest, PowerFailsOnlyWhenNoRunSucceeds) {
-    panelctl.script({"setvcp --noverify --sn 1111111111111 **\terr=找不到显示器\texit=1", "**"});
-    syncAt(30);
-    EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%")
-        << "one monitor answering is enough";
+// Each monitor keeps the power state it really took: only one that took the switch-off waits
+// for the switch-on, and only while that fails.
+struct PowerCase {
+    const char* name;
+    QStringList offRules; // panelctl's rules for the switch-off
+    QStringList onRules;  // and for the switch-on that follows
+    QStringList expectedOn;
+    QStringList expectedLuminance;
+    const char* expectedStatus;
+};
 
-    panelctl.script({"**\terr=第 $n 次失败\texit=1"});
+class PowerStateTest : public SyncTest, public ::testing::WithParamInterface<PowerCase> {};
+
+TEST_P(PowerStateTest, OnlyAMonitorThatTookTheSwitchOffWaitsForTheSwitchOn) {
+    const PowerCase& power = GetParam();
+    syncAt(30);
+    panelctl.script(power.offRules);
     syncAt(0);
-    EXPECT_EQ(controller().status(), "操作失败：第 6 次失败");
-    EXPECT_EQ(controller().monitors()[1].brightness, 0) << "a failed switch-off keeps level 0";
     EXPECT_EQ(coverWindows().size(), 2);
+    const qsizetype before = panelctl.log().size();
+    panelctl.script(power.onRules);
+    syncAt(45);
 
-    syncAt(30);
-    EXPECT_EQ(controller().status(), "操作失败：第 10 次失败") << "the error of the fourth run";
-    EXPECT_EQ(coverWindows().size(), 0) << "cover windows go before the power command";
-    EXPECT_EQ(luminanceLog(), setCommands(30)) << "no luminance after a failed switch-on";
+    EXPECT_EQ(panelctl.log().mid(before), power.expectedOn);
+    EXPECT_EQ(luminanceLog().mid(2), power.expectedLuminance);
+    EXPECT_EQ(controller().status(), power.expectedStatus);
+    EXPECT_EQ(coverWindows().size(), 0) << "cover windows go before any power command";
+}
 
+const QString failsFor1 = "setvcp --noverify --sn 1111111111111 **\terr=找不到显示器 1\texit=1";
+const QString failsAll = "**\terr=第 $n 次失败\texit=1";
+
+INSTANTIATE_TEST_SUITE_P(
+    , PowerStateTest,
+    ::testing::Values(PowerCase{"OffTakenByNone",
+                                {failsAll},
+                                {"**"},
+                                {},
+                                ControllerRig::setCommands(45),
+                                "已同步到 MacBook 主屏：45%"},
+                      PowerCase{"OffTakenBySecondOnly",
+                                {failsFor1, "**"},
+                                {"**"},
+                                ControllerRig::power("0x01", {secondSerial, secondSerial}),
+                                {"display 3 set luminance 45", "display 2 set luminance 45"},
+                                "已同步到 MacBook 主屏：45%"},
+                      PowerCase{"OffTakenByBoth",
+                                {"**"},
+                                {"**"},
+                                ControllerRig::powerOn(),
+                                ControllerRig::setCommands(45),
+                                "已同步到 MacBook 主屏：45%"},
+                      PowerCase{"OnMissedByFirst",
+                                {"**"},
+                                {failsFor1, "**"},
+                                ControllerRig::powerOn(),
+                                {"display 3 set luminance 45"},
+                                "操作失败：找不到显示器 1"},
+                      PowerCase{"OnMissedByBoth",
+                                {"**"},
+                                {failsAll},
+                                ControllerRig::powerOn(),
+                                {},
+                                "操作失败：第 9 次失败"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SyncTest, AMonitorThatMissedTheSwitchOnIsSwitchedOnAgainUntilItTakesIt) {
+    syncAt(0);
+    panelctl.script({"**\terr=忙\texit=1"});
     syncAt(30);
-    EXPECT_EQ(controller().status(), "操作失败：第 14 次失败") << "still off: switching on again";
-    EXPECT_EQ(luminanceLog(), setCommands(30));
+    syncAt(30);
+    EXPECT_EQ(panelctl.log().mid(2), powerOn() + powerOn()) << "still off: switched on again";
+    EXPECT_EQ(luminanceLog(), QStringList());
     panelctl.script({"**"});
     syncAt(30);
     EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%");
-    EXPECT_EQ(panelctl.log().mid(14), powerOn());
-    EXPECT_EQ(luminanceLog(), setCommands(30) + setCommands(30));
+    EXPECT_EQ(panelctl.log().mid(10), powerOn());
+    EXPECT_EQ(luminanceLog(), setCommands(30));
 }
 
 TEST_F(SyncTest, APowerToolThatNeverWorksDoesNotHoldBackMonitorsThatWereNeverOff) {
@@ -125,6 +178,7 @@ TEST_F(SyncTest, APowerToolThatNeverWorksDoesNotHoldBackMonitorsThatWereNeverOff
     syncAt(30);
     EXPECT_EQ(controller().status(), "已同步到 MacBook 主屏：30%");
     EXPECT_EQ(luminanceLog(), setCommands(30));
+    EXPECT_EQ(panelctl.log(), powerOn()) << "taken as on: not switched on at every step";
 }
 
 TEST_F(SyncTest, MissingPowerToolReportsTheStartError) {

@@ -5,6 +5,7 @@
 #include "control/BrightnessController.h"
 #include "platform/BacklightEvents.h"
 #include "platform/MutterDisplayConfig.h"
+#include "platform/SystemSleep.h"
 #include "platform/TerminationSignals.h"
 #include "platform/X11Displays.h"
 #include "platform/XdgAutostart.h"
@@ -96,6 +97,10 @@ int main(int argc, char* argv[]) {
     std::fputs(events ? "Lumora：使用背光变化事件，亮度一变即跟随\n"
                       : "Lumora：没有背光变化事件，每 0.2 秒读取一次亮度\n",
                stderr);
+
+    lumora::SystemSleep sleep(QDBusConnection::systemBus());
+    QObject::connect(&sleep, &lumora::SystemSleep::resumed, &lumora.controller(),
+                     &lumora::BrightnessController::systemResumed);
 
     std::unique_ptr<lumora::TrayIcon> tray;
     if (QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -6,6 +6,8 @@
 #include "control/ControllerConfig.h"
 #include "control/Failure.h"
 #include "control/Monitor.h"
+#include "control/MonitorFinder.h"
+#include "control/MonitorState.h"
 #include "control/ToolRunner.h"
 #include "hud/BrightnessHUD.h"
 #include "platform/Displays.h"
@@ -62,6 +64,9 @@ public:
     // The built-in brightness may have changed: while following, the follow step runs now
     // instead of at the next tick. A burst of calls runs it once, on the newest level.
     void builtinBrightnessChanged();
+    // The system woke from sleep: the monitors may have come back at a level of their own, or
+    // not at all. They are found again and, while following, synced once.
+    void systemResumed();
     // Ending the process, in two steps. stopForQuit() stops following and lets no further tool
     // start, so an operation cut short by the quit ends at once. shutDown(), once the event loop
     // has ended, switches a backlight Lumora switched off back on; its errors have nowhere to go.
@@ -73,11 +78,16 @@ signals:
 
 private:
     using Work = std::function<Result<void, Failure>()>;
+    using Clock = MonitorState::Clock;
+    // Who a step tries: everyone (what the user asked for), or the monitors a follow step is due
+    // to try (not yet at the level, and not waiting to be tried again after failing).
+    enum class Reach { Everyone, Due };
 
     // Core (BrightnessController.cpp): the guard, refresh, stepping, tools, published setters.
     // Runs `work` unless another operation is running, and turns its failure into the status line.
     void guarded(const Work& work);
     Result<void, Failure> refreshMonitors();
+    Result<void, Failure> readMonitor(qsizetype index);
     Result<void, Failure> stepMonitor(const Monitor& monitor, qint64 step);
     Result<QString, Failure> runTool(const QString& executable, const QStringList& arguments);
     Result<qint64, Failure> read(const QString& command, const QString& property, qint64 display);
@@ -88,6 +98,13 @@ private:
     void setAutoSyncing(bool isAutoSyncing);
     void setTestingBlackout(bool isTestingBlackout);
     void updateMonitor(qsizetype index, const std::function<void(Monitor&)>& edit);
+    // The connected monitors a step tries, in order: those whose last command worked first.
+    QList<qsizetype> monitorsToTry(Reach reach, std::optional<qint64> level) const;
+    // Keeps what a monitor's command did; a monitor that is not found sends for a new search.
+    template <typename T>
+    Result<T, Failure> noteOutcome(qsizetype index, Result<T, Failure> result);
+    // The failure of the first of `tried` whose last command failed.
+    Result<void, Failure> firstFailure(const QList<qsizetype>& tried) const;
 
     // Following (BrightnessControllerFollowing.cpp): sync, the poll, the overlay, login.
     Result<void, Failure> syncMonitors();
@@ -98,17 +115,36 @@ private:
     void enableLaunchAtLogin();
     Result<qint64, Failure> mainDisplayBrightness();
     // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
-    Result<void, Failure> applyMainBrightness(qint64 level);
+    Result<void, Failure> applyMainBrightness(qint64 level, Reach reach = Reach::Everyone);
     Result<void, Failure> setLuminance(qsizetype index, qint64 level);
 
     // Power (BrightnessControllerPower.cpp): backlight passes, wake, covers, backlight test.
     Result<void, Failure> startBlackoutTest();
     Result<void, Failure> endBlackoutTest();
+    // Switches the backlight of every connected monitor; fails only when commands were sent and
+    // none was taken.
     Result<void, Failure> setExternalDisplayPower(bool on);
+    struct PowerOutcome {
+        QList<qsizetype> missed; // the monitors that took none of their commands
+        std::optional<Failure> lastError;
+        bool anyTook = false;
+    };
+    // Switches the backlight of `monitors`; each keeps the power state it really took.
+    PowerOutcome switchPower(bool on, const QList<qsizetype>& monitors);
+    void notePowerMissed(qsizetype index, bool on, const Failure& failure);
+    bool anyMonitorPoweredOff() const;
     void wakeDisplaysBySignal();
     void updateBlackoutWindows();
     void registerScreenObserver();
     QString panelctlPath() const;
+
+    // Finding the monitors (BrightnessControllerMonitors.cpp), where no serials are configured.
+    void requestDetection();
+    void runDetection();
+    // Takes in what the DDC tool finds; answers the places a monitor came to.
+    QList<qsizetype> detectMonitors();
+    bool placeMonitor(qsizetype index, const std::optional<FoundMonitor>& found);
+    QString connectedStatus() const;
 
     QList<Monitor> m_monitors;
     QString m_status;
@@ -117,9 +153,10 @@ private:
     bool m_isTestingBlackout = false;
 
     const QString m_executable;
-    const QStringList m_displaySerialNumbers;
-    const QSet<QString> m_signalWakeDisplayNames;
+    QSet<QString> m_signalWakeDisplayNames;
     const ToolRunner m_toolRunner;
+    std::optional<MonitorFinder> m_finder;
+    QList<MonitorState> m_states; // one per entry of m_monitors
     const QString m_applicationFolder;
     BrightnessProbe m_probe;
     Displays& m_displays;
@@ -134,9 +171,9 @@ private:
     std::optional<qint64> m_lastHUDBrightness;
     bool m_isFollowQueued = false;  // a follow step for a change is queued
     bool m_isChangePending = false; // a change arrived while busy: follow it when free
+    bool m_isDetectionQueued = false;
+    bool m_isDetectionPending = false; // asked for while busy: search when free
     bool m_didStartAutomatically = false;
-    bool m_didInitializePowerState = false;
-    bool m_displaysPoweredOff = false;
     bool m_isQuitting = false;
 };
 

@@ -25,7 +25,7 @@ void BrightnessController::toggleAutoSync() {
     m_syncTimer.reset();
     // Following stops here, so a backlight it switched off must not stay off; a failure has
     // nowhere useful to go.
-    if (m_displaysPoweredOff)
+    if (anyMonitorPoweredOff())
         (void)setExternalDisplayPower(true);
     m_isBlackoutActive = false;
     updateBlackoutWindows();
@@ -71,12 +71,14 @@ void BrightnessController::syncIfNeeded() {
         setStatus(QStringLiteral("自动同步失败：") + describe(level.failure()));
         return;
     }
-    if (m_lastMainBrightness == level.value())
+    // A monitor that failed is tried again when its time comes, even at an unchanged level.
+    if (m_lastMainBrightness == level.value() && monitorsToTry(Reach::Due, level.value()).isEmpty())
         return;
 
     decideOverlay(level.value());
     setWorking(true);
-    if (const Result<void, Failure> applied = applyMainBrightness(level.value()); applied.ok()) {
+    if (const Result<void, Failure> applied = applyMainBrightness(level.value(), Reach::Due);
+        applied.ok()) {
         setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level.value()));
         setWorking(false);
     } else {
@@ -126,37 +128,46 @@ Result<qint64, Failure> BrightnessController::mainDisplayBrightness() {
     return m_probe.read(m_displays.mainDisplay());
 }
 
-Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level) {
+Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level, Reach reach) {
     m_isBlackoutActive = level == 0;
     updateBlackoutWindows();
-    const qsizetype count = m_monitors.size();
+    const QList<qsizetype> monitors = monitorsToTry(reach, level);
 
     if (level == 0) {
-        for (qsizetype index = 0; index < count; ++index)
+        for (const qsizetype index : monitors) {
             updateMonitor(index, [](Monitor& monitor) { monitor.brightness = 0; });
+            m_states[index].level = 0;
+        }
         m_lastMainBrightness = m_lastHUDBrightness = 0;
-        return setExternalDisplayPower(false);
+        (void)switchPower(false, monitors);
+        return firstFailure(monitorsToTry(Reach::Everyone, std::nullopt));
     }
 
-    if (!m_didInitializePowerState || m_displaysPoweredOff) {
-        if (Result<void, Failure> powered = setExternalDisplayPower(true); !powered.ok())
-            return powered;
+    // Only a monitor that missed the switch-on waits for it; the others follow.
+    QList<qsizetype> held;
+    if (std::any_of(monitors.begin(), monitors.end(), [this](qsizetype index) {
+            return m_states[index].power != MonitorState::Power::On;
+        }))
+        held = switchPower(true, monitors).missed;
+    for (const qsizetype index : monitors) {
+        if (!held.contains(index))
+            (void)setLuminance(index, level);
     }
-    for (qsizetype index = 0; index < count; ++index) {
-        if (Result<void, Failure> set = setLuminance(index, level); !set.ok())
-            return set;
-    }
+    // A monitor that missed the level is tried again at its own pace, not at every step; until it
+    // answers, its failure stays in the status line.
     m_lastMainBrightness = m_lastHUDBrightness = level;
-    return {};
+    return firstFailure(monitorsToTry(Reach::Everyone, std::nullopt));
 }
 
 Result<void, Failure> BrightnessController::setLuminance(qsizetype index, qint64 level) {
-    const Result<qint64, Failure> value = runLuminanceCommand(
-        {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
-         QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)});
+    const Result<qint64, Failure> value = noteOutcome(
+        index, runLuminanceCommand(
+                   {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
+                    QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)}));
     if (!value.ok())
         return value.failure();
     updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
+    m_states[index].level = level;
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include "control/WakeMode.h"
 
 #include <QDir>
+#include <map>
 
 namespace lumora {
 
@@ -34,20 +35,41 @@ Result<void, Failure> BrightnessController::endBlackoutTest() {
 }
 
 Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
-    const bool wereOff = m_displaysPoweredOff;
+    const PowerOutcome outcome = switchPower(on, monitorsToTry(Reach::Everyone, std::nullopt));
+    if (!outcome.anyTook && outcome.lastError)
+        return *outcome.lastError;
+    return {};
+}
+
+BrightnessController::PowerOutcome
+BrightnessController::switchPower(bool on, const QList<qsizetype>& monitors) {
+    using Power = MonitorState::Power;
+    const bool wereOff = std::any_of(monitors.begin(), monitors.end(), [this](qsizetype index) {
+        return m_states[index].power == Power::Off;
+    });
+    QList<qsizetype> targets;
+    for (const qsizetype index : monitors) {
+        // A monitor without a serial cannot be addressed: its power is taken as asked.
+        if (m_states[index].serial.isEmpty())
+            m_states[index].power = on ? Power::On : Power::Off;
+        else if (!on || m_states[index].power != Power::On)
+            targets.append(index);
+    }
     const QString value = on ? QStringLiteral("0x01") : QStringLiteral("0x04");
-    std::optional<Failure> lastError;
-    bool anySucceeded = false;
+    PowerOutcome outcome;
+    QSet<qsizetype> took;
+    std::map<qsizetype, Failure> failures;
     // A monitor that misses the command must not keep the other from getting it.
     const auto pass = [&] {
-        for (const QString& serial : m_displaySerialNumbers) {
-            const Result<QString, Failure> run = runTool(
-                panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
-                                 QStringLiteral("--sn"), serial, QStringLiteral("0xD6"), value});
+        for (const qsizetype index : targets) {
+            const Result<QString, Failure> run =
+                runTool(panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
+                                         QStringLiteral("--sn"), m_states[index].serial,
+                                         QStringLiteral("0xD6"), value});
             if (run.ok())
-                anySucceeded = true;
+                took.insert(index);
             else
-                lastError = run.failure();
+                failures.insert_or_assign(index, outcome.lastError.emplace(run.failure()));
         }
     };
 
@@ -57,18 +79,33 @@ Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
             wakeDisplaysBySignal();
         pass();
     }
-    // Monitors recorded off stay recorded off while no monitor takes the switch-on, so that the
-    // next step switches on again instead of reporting success over a dark screen. A switch-off
-    // that none took is still recorded: a monitor may have taken it without saying so, and
-    // switching on once too often is harmless.
-    const bool failed = !anySucceeded && lastError;
-    if (failed && on && wereOff)
-        return *lastError;
-    m_didInitializePowerState = true;
-    m_displaysPoweredOff = !on;
-    if (failed)
-        return *lastError;
-    return {};
+    outcome.anyTook = !took.isEmpty();
+    for (const auto& [index, failure] : failures) {
+        if (!took.contains(index)) {
+            outcome.missed.append(index);
+            notePowerMissed(index, on, failure);
+        }
+    }
+    for (const qsizetype index : std::as_const(took)) {
+        m_states[index].power = on ? Power::On : Power::Off;
+        m_states[index].succeeded();
+    }
+    return outcome;
+}
+
+void BrightnessController::notePowerMissed(qsizetype index, bool on, const Failure& failure) {
+    // A monitor that missed a switch-off is still lit and follows as before. One that missed the
+    // switch-on after our switch-off stays dark and is switched on again at its next step; one we
+    // never switched off is taken as on, so that a monitor without the power feature follows.
+    if (on && m_states[index].power == MonitorState::Power::Unknown)
+        m_states[index].power = MonitorState::Power::On;
+    (void)noteOutcome(index, Result<void, Failure>(failure));
+}
+
+bool BrightnessController::anyMonitorPoweredOff() const {
+    return std::any_of(m_states.begin(), m_states.end(), [](const MonitorState& state) {
+        return state.power == MonitorState::Power::Off;
+    });
 }
 
 void BrightnessController::wakeDisplaysBySignal() {
@@ -95,8 +132,11 @@ void BrightnessController::updateBlackoutWindows() {
 }
 
 void BrightnessController::registerScreenObserver() {
-    m_screenObserver = connect(&m_displays, &Displays::screenParametersChanged, this,
-                               &BrightnessController::updateBlackoutWindows);
+    m_screenObserver = connect(&m_displays, &Displays::screenParametersChanged, this, [this] {
+        updateBlackoutWindows();
+        // A monitor plugged in or out changes the screens: find out which ones are there now.
+        requestDetection();
+    });
 }
 
 void BrightnessController::stopForQuit() {
@@ -108,7 +148,7 @@ void BrightnessController::shutDown() {
     m_isQuitting = false;
     // The barrier keeps a sync queued before the quit from running in the waits below.
     setWorking(true);
-    if (m_displaysPoweredOff)
+    if (anyMonitorPoweredOff())
         (void)setExternalDisplayPower(true);
     m_isQuitting = true;
 }

@@ -4,16 +4,23 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <string_view>
 
 namespace lumora {
 
 ControllerConfig ControllerConfig::standard() {
     using namespace std::chrono_literals;
     const QString folder = QCoreApplication::applicationDirPath();
+    // The placeholder serials name no monitor: out of the box, Lumora drives the monitors it finds.
+    const bool configured =
+        std::string_view(build::displaySerials) != std::string_view(build::placeholderSerials);
     return {
         .executable = QDir(folder).filePath(QString::fromUtf8(build::luminanceTool)),
         .displaySerialNumbers =
-            QString::fromUtf8(build::displaySerials).split(u';', Qt::SkipEmptyParts),
+            configured ? QString::fromUtf8(build::displaySerials).split(u';', Qt::SkipEmptyParts)
+                       : QStringList(),
+        .detectionTool =
+            configured ? QString() : QDir(folder).filePath(QStringLiteral("lumora-ddc")),
         .signalWakeDisplayNames = {QStringLiteral("Mi Monitor")},
         .toolTimeLimit = 10s,
         .applicationFolder = folder,

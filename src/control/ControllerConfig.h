@@ -12,8 +12,11 @@ namespace lumora {
 // What the controller is built with. The application uses standard(), made of the values fixed
 // at build time; tests put in their own tools.
 struct ControllerConfig {
-    QString executable;                      // the luminance tool
-    QStringList displaySerialNumbers;        // the two monitors, for power commands
+    QString executable;               // the luminance tool
+    QStringList displaySerialNumbers; // the two monitors, for power commands
+    // Our DDC tool, which finds the monitors and their serials where none were configured;
+    // empty when the serials are configured.
+    QString detectionTool;
     QSet<QString> signalWakeDisplayNames;    // screens woken by re-setting their display mode
     std::chrono::milliseconds toolTimeLimit; // a tool running longer is killed
     QString applicationFolder;               // where panelctl lives, beside the application

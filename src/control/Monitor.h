@@ -12,6 +12,7 @@ struct Monitor {
     QString name;
     std::optional<qint64> brightness;
     std::optional<qint64> maximum;
+    bool isConnected = true; // false: no monitor holds this place now
 
     bool operator==(const Monitor&) const = default;
 };

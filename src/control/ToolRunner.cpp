@@ -60,6 +60,17 @@ ToolRunner::ToolRunner(std::chrono::milliseconds timeLimit) : m_timeLimit(timeLi
 
 Result<QString, Failure> ToolRunner::run(const QString& executable,
                                          const QStringList& arguments) const {
+    return runProcess(executable, arguments, true);
+}
+
+Result<QString, Failure> ToolRunner::runForLines(const QString& executable,
+                                                 const QStringList& arguments) const {
+    return runProcess(executable, arguments, false);
+}
+
+Result<QString, Failure> ToolRunner::runProcess(const QString& executable,
+                                                const QStringList& arguments,
+                                                bool asOneLine) const {
     QProcess process;
     process.setProgram(withoutPathSearch(executable));
     process.setArguments(arguments);
@@ -115,8 +126,10 @@ Result<QString, Failure> ToolRunner::run(const QString& executable,
 
     drain(process, QProcess::StandardOutput, out);
     drain(process, QProcess::StandardError, err);
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return readableLine(decodeToolText(withoutCutCharacter(out)).value_or(QString()));
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
+        const QString answer = decodeToolText(withoutCutCharacter(out)).value_or(QString());
+        return asOneLine ? readableLine(answer) : answer;
+    }
     return ControlError::commandFailed(readableLine(
         decodeToolText(withoutCutCharacter(err)).value_or(QStringLiteral("未知错误"))));
 }

@@ -20,9 +20,15 @@ class ToolRunner {
 public:
     explicit ToolRunner(std::chrono::milliseconds timeLimit);
 
+    // The answer as one readable line, as the status line shows it.
     Result<QString, Failure> run(const QString& executable, const QStringList& arguments) const;
+    // The answer with its lines and tabs kept: for a tool whose output is data, not a message.
+    Result<QString, Failure> runForLines(const QString& executable,
+                                         const QStringList& arguments) const;
 
 private:
+    Result<QString, Failure> runProcess(const QString& executable, const QStringList& arguments,
+                                        bool asOneLine) const;
     QString timeLimitMessage(const QString& executable) const;
 
     std::chrono::milliseconds m_timeLimit;

@@ -32,8 +32,11 @@ QString readableLine(const QString& text) {
         else if (!control)
             line += c;
         inControl = control;
-        if (line.size() > longest)
-            return line.left(longest) + QStringLiteral("…");
+        if (line.size() > longest) {
+            // Never half a character: a cut between a surrogate pair would leave an invalid one.
+            const qsizetype kept = line[longest - 1].isHighSurrogate() ? longest - 1 : longest;
+            return line.left(kept) + QStringLiteral("…");
+        }
     }
     return line;
 }

@@ -73,6 +73,8 @@ void MonitorRow::showMonitor(const Monitor& monitor, bool isWorking) {
 }
 
 QString MonitorRow::brightnessText(const Monitor& monitor) {
+    if (!monitor.isConnected)
+        return QStringLiteral("未连接");
     if (!monitor.brightness || !monitor.maximum)
         return QStringLiteral("读取中…");
     return QStringLiteral("亮度 %1 / %2").arg(*monitor.brightness).arg(*monitor.maximum);

@@ -21,6 +21,15 @@ inline const QString secondSerial = QStringLiteral("2222222222222");
 // succeeds, and a brightness library that fails until told a level. Fields set before the first
 // controller() call shape the controller it makes.
 class ControllerRig : public ::testing::Test {
+public:
+    // The command lines a test expects.
+    static QStringList power(const QString& value, const QStringList& serials);
+    static QStringList powerOff() { return power("0x04", {firstSerial, secondSerial}); }
+    static QStringList powerOn() {
+        return power("0x01", {firstSerial, secondSerial, firstSerial, secondSerial});
+    }
+    static QStringList setCommands(int level);
+
 protected:
     void SetUp() override;
 
@@ -30,13 +39,6 @@ protected:
     void followFrom(int percent);
     // The luminance tool's commands after the first refresh.
     QStringList luminanceLog() const { return m1ddc.log().mid(4); }
-
-    static QStringList power(const QString& value, const QStringList& serials);
-    static QStringList powerOff() { return power("0x04", {firstSerial, secondSerial}); }
-    static QStringList powerOn() {
-        return power("0x01", {firstSerial, secondSerial, firstSerial, secondSerial});
-    }
-    static QStringList setCommands(int level);
 
     ScriptedTool m1ddc{"m1ddc"};
     ScriptedTool panelctl{"panelctl"};

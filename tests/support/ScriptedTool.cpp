@@ -30,6 +30,7 @@ ControllerConfig ScriptedTool::config() const {
     using namespace std::chrono_literals;
     ControllerConfig config = ControllerConfig::standard();
     config.executable = path();
+    config.detectionTool.clear();
     config.toolTimeLimit = 2s;
     config.brightnessLibrary = QStringLiteral(LUMORA_FAKE_BRIGHTNESS_LIBRARY);
     return config;

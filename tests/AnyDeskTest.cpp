@@ -1,0 +1,139 @@
+#include "BuildConfig.h"
+#include "control/BrightnessController.h"
+#include "fakes/FakeDisplays.h"
+#include "fakes/FakeLoginItem.h"
+#include "support/Eventually.h"
+#include "support/FakeBrightness.h"
+#include "support/ThreeScreens.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+// Lumora as installed, with the placeholder serials, on a desk it was not built for: two emulated
+// monitors with serials of their own, the real DDC tools and their real detection, a fake
+// built-in panel and fake screens.
+namespace {
+
+using namespace lumora;
+using namespace lumora::test;
+
+const QRect dellFrame(1920, 0, 2560, 1440);
+const QRect lgFrame(4480, 0, 1920, 1080);
+const Screen dellScreen{
+    .number = 2, .name = "DELL U2720Q", .geometry = dellFrame, .availableGeometry = dellFrame};
+const Screen lgScreen{
+    .number = 3, .name = "LG HDR 4K", .geometry = lgFrame, .availableGeometry = lgFrame};
+
+class AnyDeskTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        monitor(4, "DELL U2720Q", "CFV9N13");
+        monitor(5, "LG HDR 4K", "205NTAB1K123");
+        QDir(root.path()).mkpath("home");
+        QDir(root.path()).mkpath("run");
+        chmod(root.filePath("run").toUtf8(), 0700);
+        // The tools inherit these: they see the emulated monitors and keep their cache here.
+        qputenv("LD_PRELOAD", LUMORA_DDC_MONITOR_PRELOAD);
+        qputenv("LUMORA_DDC_EMULATOR", root.filePath("state").toUtf8());
+        qputenv("HOME", root.filePath("home").toUtf8());
+        qputenv("XDG_RUNTIME_DIR", root.filePath("run").toUtf8());
+        qunsetenv("XDG_CACHE_HOME");
+        displays.builtin = {1};
+        displays.main = 1;
+        displays.setScreens({builtinScreen, dellScreen, lgScreen});
+    }
+    void TearDown() override { qunsetenv("LD_PRELOAD"); }
+
+    ControllerConfig config() const {
+        const QString tools = QFileInfo(QStringLiteral(LUMORA_LUMINANCE_TOOL)).path();
+        return {.executable = LUMORA_LUMINANCE_TOOL,
+                .displaySerialNumbers = {},
+                .detectionTool = LUMORA_LUMINANCE_TOOL,
+                .signalWakeDisplayNames = {"Mi Monitor"},
+                .toolTimeLimit = std::chrono::seconds(10),
+                .applicationFolder = tools,
+                .brightnessLibrary = FakeBrightness::library(),
+                .overlayTiming = {}};
+    }
+    QString folder(int bus) const { return root.filePath("state/i2c-" + QString::number(bus)); }
+    void write(const QString& file, const QString& text) const {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(text.toUtf8());
+    }
+    void monitor(int bus, const QString& name, const QString& serial) const {
+        QDir(root.path()).mkpath(folder(bus) + "/vcp");
+        write(folder(bus) + "/name", name);
+        write(folder(bus) + "/serial", serial);
+    }
+    void fault(int bus, const QString& words) const { write(folder(bus) + "/faults", words); }
+    // What the monitor holds of a feature ("10" luminance, "d6" power mode); "" before any set.
+    QString holds(int bus, const QString& feature) const {
+        QFile in(folder(bus) + "/vcp/" + feature);
+        return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).section(' ', 0, 0)
+                                            : "";
+    }
+    QStringList rows(const BrightnessController& controller) const {
+        QStringList shown;
+        for (const Monitor& monitor : controller.monitors())
+            shown << monitor.name + (monitor.isConnected ? "" : " 未连接");
+        return shown;
+    }
+
+    QTemporaryDir root;
+    FakeDisplays displays;
+    FakeLoginItem loginItem;
+    FakeBrightness brightness;
+};
+
+TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
+    if (std::string_view(build::displaySerials) != build::placeholderSerials)
+        GTEST_SKIP() << "the DDC tools of this build number monitors by configured serials";
+    brightness.level(60);
+    BrightnessController controller(config(), displays, loginItem);
+    EXPECT_EQ(rows(controller), QStringList({"DELL U2720Q", "LG HDR 4K"}));
+    EXPECT_EQ(controller.status(), "已连接显示器：DELL U2720Q、LG HDR 4K");
+    controller.toggleAutoSync();
+    EXPECT_EQ(holds(4, "10"), "60");
+    EXPECT_EQ(holds(5, "10"), "60");
+
+    brightness.level(0);
+    ASSERT_EVENTUALLY(holds(4, "d6") == "4" && holds(5, "d6") == "4");
+    brightness.level(45);
+    ASSERT_EVENTUALLY(holds(4, "10") == "45" && holds(5, "10") == "45");
+    EXPECT_EQ(holds(4, "d6"), "1");
+    EXPECT_EQ(holds(5, "d6"), "1");
+    EXPECT_EQ(controller.status(), "已跟随 MacBook 主屏：45%");
+
+    // One monitor left: it follows, and the place of the other reads as empty.
+    fault(5, "unplugged");
+    displays.setScreens({builtinScreen, dellScreen});
+    ASSERT_EVENTUALLY(!controller.monitors()[1].isConnected);
+    brightness.level(50);
+    ASSERT_EVENTUALLY_EQ(holds(4, "10"), "50");
+    ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随 MacBook 主屏：50%");
+
+    // Plugged in again: followed as soon as the screens change.
+    fault(5, "");
+    QElapsedTimer replug;
+    replug.start();
+    displays.setScreens({builtinScreen, dellScreen, lgScreen});
+    ASSERT_EVENTUALLY_EQ(holds(5, "10"), "50");
+    std::printf("re-plugged monitor followed %lld ms after the screen change\n", replug.elapsed());
+    EXPECT_EQ(rows(controller), QStringList({"DELL U2720Q", "LG HDR 4K"}));
+
+    // The first monitor stops answering: the second follows all the same.
+    fault(4, "nack");
+    brightness.level(70);
+    ASSERT_EVENTUALLY_EQ(holds(5, "10"), "70");
+    ASSERT_EVENTUALLY(controller.status().startsWith("自动同步失败：DDC 通信失败：/dev/i2c-4"));
+    brightness.level(80);
+    ASSERT_EVENTUALLY_EQ(holds(5, "10"), "80");
+}
+
+} // namespace
