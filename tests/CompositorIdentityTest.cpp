@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace lumora;
 
@@ -22,6 +23,28 @@ TEST(CompositorIdentityTest, AnOutputIsFoundByItsPlace) {
     EXPECT_EQ(wayland::connectorAt({0, 0, 1920, 1080}, outputs), "eDP-1") << "mirrored: the panel";
     EXPECT_EQ(wayland::connectorAt({5000, 0, 800, 600}, outputs), std::nullopt) << "unnamed";
     EXPECT_EQ(wayland::connectorAt({1, 0, 1920, 1080}, outputs), std::nullopt);
+}
+
+TEST(CompositorIdentityTest, FramesNearTheIntLimitsAreBounded) {
+    constexpr int big = std::numeric_limits<int>::max();
+    constexpr int small = std::numeric_limits<int>::min();
+    constexpr int limit = 1 << 24;
+    const struct {
+        const char* name;
+        int sent[4]; // x, y, width, height: no QRect, whose own arithmetic would overflow
+        QRect bounded;
+    } rows[] = {
+        {"ordinary", {2560, 0, 1920, 1080}, {2560, 0, 1920, 1080}},
+        {"at the end", {big, big, big, big}, {limit, limit, limit, limit}},
+        {"at the start", {small, small, small, small}, {-limit, -limit, 0, 0}},
+        {"negative size", {0, 0, -5, -1}, {0, 0, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        const auto [x, y, width, height] = row.sent;
+        const QRect frame = wayland::boundedFrame(x, y, width, height);
+        EXPECT_EQ(frame, row.bounded) << row.name;
+        EXPECT_EQ(frame.right(), row.bounded.x() + row.bounded.width() - 1) << row.name;
+    }
 }
 
 TEST(CompositorIdentityTest, TheEdidComesFromTheOneCardWithAMonitorOnTheConnector) {

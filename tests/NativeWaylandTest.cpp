@@ -41,8 +41,16 @@ TEST(NativeWaylandTest, FollowsWithoutOverlaysAndCoversTheOutputFullScreen) {
     ASSERT_EVENTUALLY(m1ddc.log().contains("display 3 set luminance 60"));
     EXPECT_EQ(visibleWindows("hud"), QList<QWidget*>()) << "no overlay where it cannot be placed";
 
+    static QStringList warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg)
+                warnings << text;
+        });
     brightness.level(0);
     ASSERT_EVENTUALLY_EQ(visibleWindows("blackout").size(), 1);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, QStringList()) << "a cover asks for no focus it refuses";
     QWidget* cover = visibleWindows("blackout")[0];
     EXPECT_TRUE(cover->isFullScreen());
     EXPECT_EQ(cover->windowHandle()->screen(), QGuiApplication::primaryScreen());

@@ -117,6 +117,18 @@ TEST_F(X11DisplaysTest, MonitorsWithoutAnOutputFallBackToTheirName) {
     EXPECT_FALSE(displays.isBuiltin(*screens[0].number));
     EXPECT_EQ(displays.currentMode(*screens[0].number), std::nullopt);
     EXPECT_EQ(displays.allModes(*screens[0].number), QList<DisplayMode>());
+
+    // Re-plugged elsewhere: no event is handled in between, so Qt still has the old frame, and
+    // RandR's monitor is the real one.
+    QProcess::execute("xrandr", {"--delmonitor", "HDMI-1"});
+    QProcess::execute("xrandr", {"--setmonitor", "HDMI-1", "800/527x600/296+1000+100", "none"});
+    const QList<lumora::Screen> moved = displays.screens();
+    const auto hdmi = std::find_if(moved.cbegin(), moved.cend(), [](const lumora::Screen& screen) {
+        return screen.name == "HDMI-1";
+    });
+    ASSERT_NE(hdmi, moved.cend());
+    EXPECT_EQ(hdmi->geometry, QRect(1000, 100, 800, 600));
+    EXPECT_EQ(hdmi->number, X11Displays::numberForName("HDMI-1")) << "the same screen";
 }
 
 TEST_F(X11DisplaysTest, NamesWhoseNumbersCollideStillGetTheirOwn) {

@@ -21,8 +21,8 @@
 using namespace lumora;
 using namespace lumora::test;
 
-// A GNOME desktop through XWayland, end to end: runs under tests/wayland/with-mutter, whose
-// desktops are described there.
+// Desktops through XWayland, end to end: runs under tests/wayland/with-mutter, with-sway or
+// with-kwin, whose desktops are described there.
 namespace {
 
 const QRect meta0Frame(2560, 0, 1920, 1080);
@@ -128,27 +128,6 @@ TEST_F(HeadlessGnomeTest, ScreensGetTheirConnectorsAndMonitorNamesBack) {
     EXPECT_EQ(displays.externalScreens().size(), 2) << "virtual monitors are no panels";
 }
 
-TEST_F(HeadlessGnomeTest, OverlaysAndCoversLandOnTheirOwnScreens) {
-    FakeTools tools;
-    const ScriptedTool& m1ddc = tools.m1ddc;
-    const FakeBrightness& brightness = tools.brightness;
-    BrightnessController controller(tools.config(), displays, tools.loginItem);
-
-    brightness.level(40);
-    controller.toggleAutoSync();
-    brightness.level(60);
-    const auto corner = [](const QRect& screen) {
-        return QRect(hud::overlayOrigin(screen), hud::overlaySize);
-    };
-    const QList<QRect> overlays{corner(meta1Frame), corner(meta0Frame)};
-    ASSERT_EVENTUALLY_EQ(onScreen(visibleWindows("hud")), overlays);
-    EXPECT_EQ(overlays[1], QRect(4150, 10, 320, 76)) << "10 px in from the top-right corner";
-
-    brightness.level(0);
-    ASSERT_EVENTUALLY_EQ(onScreen(visibleWindows("blackout")),
-                         QList<QRect>({meta1Frame, meta0Frame}));
-}
-
 TEST_F(HeadlessGnomeTest, OneModeOnlyLeavesNothingToWakeWith) {
     const quint32 monitor = numberOf("Meta-0");
     const std::optional<DisplayMode> current = displays.currentMode(monitor);
@@ -183,6 +162,92 @@ TEST_F(NestedGnomeTest, PanelsAreBuiltInAndModesSwitchThroughDisplayConfigAndBac
     DisplayMode unknown = *current;
     unknown.id += 1;
     EXPECT_FALSE(displays.setMode(panel, unknown).ok());
+}
+
+// The outputs each desktop of tests/wayland makes, left to right; none is a panel.
+const QMap<QString, QList<QRect>> outputLayouts{
+    {"headless", {meta1Frame, meta0Frame}},
+    {"sway", {{0, 0, 2560, 1440}, {2560, 0, 1920, 1080}}},
+    {"kwin", {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}},
+};
+
+// X's top-level windows, bottom to top.
+QList<Window> stackingOrder() {
+    Display* display = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    const QList<Window> order(children, children + count);
+    XFree(children);
+    return order;
+}
+
+// The top-level window (the window manager's frame, if it made one) that holds `window`.
+Window topLevel(Window window) {
+    Display* display = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    for (;;) {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, window, &root, &parent, &children, &count);
+        XFree(children);
+        if (parent == root || parent == 0)
+            return window;
+        window = parent;
+    }
+}
+
+bool isAbove(QWidget* upper, QWidget* lower) {
+    const QList<Window> order = stackingOrder();
+    return order.indexOf(topLevel(Window(upper->winId()))) >
+           order.indexOf(topLevel(Window(lower->winId())));
+}
+
+// Any desktop of tests/wayland through XWayland: skips unless one of outputLayouts runs it.
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!qEnvironmentVariableIsEmpty("LUMORA_TEST_NO_DESKTOP"))
+            GTEST_SKIP() << qPrintable(qEnvironmentVariable("LUMORA_TEST_NO_DESKTOP"));
+        if (!outputLayouts.contains(qEnvironmentVariable("LUMORA_TEST_DESKTOP")) ||
+            QGuiApplication::platformName() != QStringLiteral("xcb"))
+            GTEST_SKIP() << "needs a desktop of tests/wayland with XWayland";
+    }
+
+    const QList<QRect> outputs = outputLayouts.value(qEnvironmentVariable("LUMORA_TEST_DESKTOP"));
+};
+
+TEST_F(DesktopTest, OverlaysAndCoversLandOnTheirOutputsAndTheWindowKeepsTheFocus) {
+    X11Displays displays;
+    FakeTools tools;
+    const FakeBrightness& brightness = tools.brightness;
+    BrightnessController controller(tools.config(), displays, tools.loginItem);
+    // A full-screen window with the focus, on the left output, as a game or a film would be.
+    QWidget window;
+    window.setGeometry(outputs[0]);
+    window.showFullScreen();
+    ASSERT_EVENTUALLY(window.isActiveWindow());
+
+    brightness.level(40);
+    controller.toggleAutoSync();
+    brightness.level(60);
+    const auto corner = [](const QRect& screen) {
+        return QRect(hud::overlayOrigin(screen), hud::overlaySize);
+    };
+    const QList<QRect> overlays{corner(outputs[0]), corner(outputs[1])};
+    ASSERT_EVENTUALLY_EQ(onScreen(visibleWindows("hud")), overlays);
+    EXPECT_EQ(overlays[1].topRight(), outputs[1].topRight() + QPoint(-10, 10))
+        << "10 px in from the top-right corner";
+    EXPECT_TRUE(isAbove(visibleWindows("hud")[0], &window));
+
+    brightness.level(0);
+    ASSERT_EVENTUALLY_EQ(onScreen(visibleWindows("blackout")), outputs);
+    EXPECT_TRUE(isAbove(visibleWindows("blackout")[0], &window)) << "over the full-screen window";
+    EXPECT_TRUE(window.isActiveWindow()) << "the window keeps the focus";
+    EXPECT_EQ(QGuiApplication::focusWindow(), window.windowHandle());
 }
 
 } // namespace

@@ -20,14 +20,15 @@ BlackoutWindow::BlackoutWindow() {
 void BlackoutWindow::cover(const QRect& geometry, bool canPlace) {
     if (!canPlace) {
         // The compositor puts a full-screen window on the screen it is asked for; raising is its
-        // business.
+        // business. Not showFullScreen(): it asks for the focus, which this window refuses.
         winId();
         windowHandle()->setScreen(QGuiApplication::screenAt(geometry.center()));
-        showFullScreen();
+        setWindowState(Qt::WindowFullScreen);
+        show();
         return;
     }
     setGeometry(geometry);
-    showOverlayWindow(this);
+    show();
     raise();
 }
 

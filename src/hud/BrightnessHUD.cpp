@@ -31,7 +31,7 @@ void BrightnessHUD::show(qint64 brightness) {
                          entry.model->setLevel(level);
                          entry.window->move(hud::overlayOrigin(screen.availableGeometry));
                          entry.window->setWindowOpacity(1.0);
-                         showOverlayWindow(entry.window.get());
+                         entry.window->show();
                          entry.window->raise();
                      });
     m_hideTimer.start(m_timing.hideDelay);

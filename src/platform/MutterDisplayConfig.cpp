@@ -13,6 +13,9 @@ const QString service = QStringLiteral("org.gnome.Mutter.DisplayConfig");
 const QString path = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
 // ApplyMonitorsConfig's method: applied at once, neither saved nor put to the user to confirm.
 constexpr uint temporary = 1;
+// The calls block the main thread (during a wake): a mutter that does not answer must not hold
+// it for D-Bus's default of 25 s.
+constexpr int answerTimeMs = 2000;
 
 struct Mode {
     QString id;
@@ -171,7 +174,8 @@ template <typename T, typename Read> QList<T> readArray(const QVariant& value, R
 
 Result<State, QString> currentState(const QDBusConnection& bus) {
     const QDBusMessage reply = bus.call(
-        QDBusMessage::createMethodCall(service, path, service, QStringLiteral("GetCurrentState")));
+        QDBusMessage::createMethodCall(service, path, service, QStringLiteral("GetCurrentState")),
+        QDBus::Block, answerTimeMs);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return QStringLiteral("GNOME 的显示设置没有回答：%1").arg(reply.errorMessage());
     if (reply.signature() !=
@@ -258,6 +262,17 @@ std::optional<mutter::Monitor> MutterDisplayConfig::monitor(const QString& conne
     return mutter::monitorOn(state.value(), connector);
 }
 
+QVariantMap MutterDisplayConfig::appliedProperties(const QVariantMap& current) {
+    // The layout mode (logical or physical pixels) is handed back as mutter gave it, and only
+    // where it may be handed: mutter refuses one it does not know (0).
+    const QString layoutMode = QStringLiteral("layout-mode");
+    QVariantMap properties;
+    if (current.value(QStringLiteral("supports-changing-layout-mode")).toBool() &&
+        current.contains(layoutMode))
+        properties.insert(layoutMode, current.value(layoutMode));
+    return properties;
+}
+
 Result<void, QString> MutterDisplayConfig::setMode(const QString& connector,
                                                    const DisplayMode& mode) {
     const Result<mutter::State, QString> state = mutter::currentState(m_bus);
@@ -271,18 +286,12 @@ Result<void, QString> MutterDisplayConfig::setMode(const QString& connector,
     }
     if (!modeName)
         return QStringLiteral("GNOME 的显示设置里 %1 没有这个模式").arg(connector);
-    QVariantMap properties;
-    const QVariantMap& current = state.value().properties;
-    // The layout mode (logical or physical pixels) is handed back only where it may be handed.
-    if (current.value(QStringLiteral("supports-changing-layout-mode")).toBool())
-        properties.insert(QStringLiteral("layout-mode"),
-                          current.value(QStringLiteral("layout-mode")).toUInt());
     QDBusMessage call = QDBusMessage::createMethodCall(
         mutter::service, mutter::path, mutter::service, QStringLiteral("ApplyMonitorsConfig"));
     call << state.value().serial << mutter::temporary
          << QVariant::fromValue(mutter::layoutWith(state.value(), connector, *modeName))
-         << properties;
-    const QDBusMessage reply = m_bus.call(call);
+         << appliedProperties(state.value().properties);
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, mutter::answerTimeMs);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return QStringLiteral("GNOME 没有接受 %1 的模式：%2").arg(connector, reply.errorMessage());
     return {};

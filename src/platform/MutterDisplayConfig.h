@@ -3,6 +3,7 @@
 #include "platform/DesktopModes.h"
 
 #include <QDBusConnection>
+#include <QVariantMap>
 
 namespace lumora {
 
@@ -23,6 +24,9 @@ public:
     std::optional<DisplayMode> currentMode(const QString& connector) const override;
     QList<DisplayMode> allModes(const QString& connector) const override;
     Result<void, QString> setMode(const QString& connector, const DisplayMode& mode) override;
+
+    // The properties ApplyMonitorsConfig gets back from those of GetCurrentState.
+    static QVariantMap appliedProperties(const QVariantMap& current);
 
 private:
     std::optional<mutter::Monitor> monitor(const QString& connector) const;

@@ -93,11 +93,15 @@ const wl_registry_listener registryListener = {
     .global_remove = [](void*, wl_registry*, uint32_t) {},
 };
 
+QRect frameAt(const QPoint& position, const QSize& size) {
+    return boundedFrame(position.x(), position.y(), size.width(), size.height());
+}
+
 Output outputFrom(const OutputReply& reply) {
-    const QRect physical(reply.position, reply.modeSize);
+    const QRect physical = frameAt(reply.position, reply.modeSize);
     QRect logical = physical;
     if (reply.logicalPosition && reply.logicalSize)
-        logical = QRect(*reply.logicalPosition, *reply.logicalSize);
+        logical = frameAt(*reply.logicalPosition, *reply.logicalSize);
     return {.name = reply.name, .logical = logical, .physical = physical};
 }
 
@@ -107,6 +111,12 @@ using Registry =
     std::unique_ptr<wl_registry, decltype([](wl_registry* r) { wl_registry_destroy(r); })>;
 
 } // namespace
+
+QRect boundedFrame(int x, int y, int width, int height) {
+    constexpr int limit = 1 << 24;
+    return QRect(std::clamp(x, -limit, limit), std::clamp(y, -limit, limit),
+                 std::clamp(width, 0, limit), std::clamp(height, 0, limit));
+}
 
 Result<QList<Output>, QString> compositorOutputs() {
     const Connection connection(wl_display_connect(nullptr));

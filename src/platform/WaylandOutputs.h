@@ -18,6 +18,10 @@ struct Output {
     bool operator==(const Output&) const = default;
 };
 
+// A rectangle the compositor sent, bounded to what a desktop can be (sizes from 0, places and
+// sizes within ±2^24 pixels), so that no arithmetic on it overflows.
+QRect boundedFrame(int x, int y, int width, int height);
+
 // The compositor's outputs, read over a short connection of our own to the compositor named by
 // WAYLAND_DISPLAY; on failure, why they could not be read.
 Result<QList<Output>, QString> compositorOutputs();

@@ -116,6 +116,24 @@ std::optional<QRect> crtcFrame(Display* display, RROutput output) {
     return QRect(state.crtc->x, state.crtc->y, int(state.crtc->width), int(state.crtc->height));
 }
 
+// Where the RandR monitor of that name is, in X's pixels: Qt builds its screens from RandR's
+// monitors, and a monitor need not be an output of its own (tiled displays, split ultrawides,
+// `xrandr --setmonitor`).
+std::optional<QRect> monitorFrame(Display* display, const QString& name) {
+    const Atom atom = XInternAtom(display, name.toUtf8().constData(), True);
+    if (atom == None)
+        return std::nullopt;
+    int count = 0;
+    const XPtr<XRRMonitorInfo, XRRFreeMonitors> monitors(
+        XRRGetMonitors(display, DefaultRootWindow(display), True, &count));
+    for (int i = 0; monitors && i < count; ++i) {
+        const XRRMonitorInfo& monitor = monitors.get()[i];
+        if (monitor.name == atom)
+            return QRect(monitor.x, monitor.y, monitor.width, monitor.height);
+    }
+    return std::nullopt;
+}
+
 // The same in Qt's device-independent coordinates.
 // Qt keeps a screen's native top-left corner as its place and scales only its size.
 QRect deviceIndependent(const QRect& frame, const QScreen* screen) {
@@ -292,12 +310,12 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
                 .output = std::nullopt};
     const std::optional<RROutput> output =
         m_display ? outputNamed(m_display, qtName) : std::nullopt;
+    const std::optional<QRect> frame = !m_display ? std::nullopt
+                                       : output   ? crtcFrame(m_display, *output)
+                                                  : monitorFrame(m_display, qtName);
     if (!output) {
         entry.screen.name = monitorName(qtName);
-        return entry;
-    }
-    const std::optional<QRect> frame = crtcFrame(m_display, *output);
-    if (isEmulated(m_display, *output)) {
+    } else if (isEmulated(m_display, *output)) {
         takeCompositorIdentity(entry, frame);
     } else {
         entry.output = quint32(*output);
