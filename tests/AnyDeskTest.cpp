@@ -54,6 +54,7 @@ protected:
         return {.executable = LUMORA_LUMINANCE_TOOL,
                 .displaySerialNumbers = {},
                 .detectionTool = LUMORA_LUMINANCE_TOOL,
+                .setsWithoutReadBack = true,
                 .signalWakeDisplayNames = {"Mi Monitor"},
                 .toolTimeLimit = std::chrono::seconds(10),
                 .applicationFolder = tools,
@@ -134,6 +135,15 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     ASSERT_EVENTUALLY(controller.status().startsWith("自动同步失败：DDC 通信失败：/dev/i2c-4"));
     brightness.level(80);
     ASSERT_EVENTUALLY_EQ(holds(5, "10"), "80");
+
+    // A monitor that takes the set but keeps its luminance is found out once the level settles.
+    fault(4, "");
+    ASSERT_EVENTUALLY_EQ(holds(4, "10"), "80");
+    fault(5, "ignore-set");
+    brightness.level(35);
+    ASSERT_EVENTUALLY_EQ(holds(4, "10"), "35");
+    ASSERT_EVENTUALLY_EQ(controller.status(), "自动同步失败：LG HDR 4K 没有接受亮度 35，仍为 80");
+    EXPECT_EQ(controller.monitors()[1].brightness, 80);
 }
 
 } // namespace

@@ -30,7 +30,11 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
       m_signalWakeDisplayNames(std::move(config.signalWakeDisplayNames)),
       m_toolRunner(config.toolTimeLimit), m_applicationFolder(std::move(config.applicationFolder)),
       m_probe(std::move(config.brightnessLibrary)), m_displays(displays), m_loginItem(loginItem),
-      m_hud(displays, config.overlayTiming) {
+      m_setsWithoutReadBack(config.setsWithoutReadBack), m_hud(displays, config.overlayTiming) {
+    using namespace std::chrono_literals;
+    m_confirmTimer.setSingleShot(true);
+    m_confirmTimer.setInterval(500ms);
+    connect(&m_confirmTimer, &QTimer::timeout, this, &BrightnessController::confirmLuminance);
     for (qsizetype index = 0; index < m_monitors.size(); ++index) {
         m_states.append(MonitorState());
         m_states.back().serial = config.displaySerialNumbers.value(index);

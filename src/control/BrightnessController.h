@@ -116,7 +116,10 @@ private:
     Result<qint64, Failure> mainDisplayBrightness();
     // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
     Result<void, Failure> applyMainBrightness(qint64 level, Reach reach = Reach::Everyone);
-    Result<void, Failure> setLuminance(qsizetype index, qint64 level);
+    Result<void, Failure> setLuminance(qsizetype index, qint64 level, Reach reach);
+    // Reads back the monitors that were given a luminance without a read-back, once the level
+    // has been still for a while, and says which one holds another value.
+    void confirmLuminance();
 
     // Power (BrightnessControllerPower.cpp): backlight passes, wake, covers, backlight test.
     Result<void, Failure> startBlackoutTest();
@@ -163,6 +166,8 @@ private:
     LoginItem& m_loginItem;
 
     std::unique_ptr<QTimer> m_syncTimer;
+    const bool m_setsWithoutReadBack;
+    QTimer m_confirmTimer;
     std::optional<qint64> m_lastMainBrightness;
     ScreenWindows<std::unique_ptr<BlackoutWindow>> m_blackoutWindows;
     bool m_isBlackoutActive = false;

@@ -151,7 +151,7 @@ Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level, Re
         held = switchPower(true, monitors).missed;
     for (const qsizetype index : monitors) {
         if (!held.contains(index))
-            (void)setLuminance(index, level);
+            (void)setLuminance(index, level, reach);
     }
     // A monitor that missed the level is tried again at its own pace, not at every step; until it
     // answers, its failure stays in the status line.
@@ -159,16 +159,53 @@ Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level, Re
     return firstFailure(monitorsToTry(Reach::Everyone, std::nullopt));
 }
 
-Result<void, Failure> BrightnessController::setLuminance(qsizetype index, qint64 level) {
-    const Result<qint64, Failure> value = noteOutcome(
-        index, runLuminanceCommand(
-                   {QStringLiteral("display"), QString::number(m_monitors[index].displayIndex),
-                    QStringLiteral("set"), QStringLiteral("luminance"), QString::number(level)}));
+Result<void, Failure> BrightnessController::setLuminance(qsizetype index, qint64 level,
+                                                         Reach reach) {
+    // A follow step only sends: what the monitor holds is read once the level has settled.
+    const bool readBackLater = m_setsWithoutReadBack && reach == Reach::Due;
+    QStringList arguments = {QStringLiteral("display"),
+                             QString::number(m_monitors[index].displayIndex), QStringLiteral("set"),
+                             QStringLiteral("luminance"), QString::number(level)};
+    if (readBackLater)
+        arguments.prepend(QStringLiteral("--noverify"));
+    const Result<qint64, Failure> value = noteOutcome(index, runLuminanceCommand(arguments));
     if (!value.ok())
         return value.failure();
     updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
     m_states[index].level = level;
+    m_states[index].unconfirmed =
+        readBackLater ? std::optional(value.value()) : std::optional<qint64>();
+    if (readBackLater)
+        m_confirmTimer.start();
     return {};
+}
+
+void BrightnessController::confirmLuminance() {
+    if (m_isWorking) {
+        m_confirmTimer.start();
+        return;
+    }
+    setWorking(true);
+    std::optional<QString> refused;
+    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
+        const std::optional<qint64> sent = std::exchange(m_states[index].unconfirmed, std::nullopt);
+        if (!sent || !m_monitors[index].isConnected)
+            continue;
+        const Result<qint64, Failure> held =
+            noteOutcome(index, read(QStringLiteral("get"), QStringLiteral("luminance"),
+                                    m_monitors[index].displayIndex));
+        if (!held.ok() || held.value() == *sent)
+            continue;
+        updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = held.value(); });
+        if (!refused)
+            refused = QStringLiteral("%1 没有接受亮度 %2，仍为 %3")
+                          .arg(m_monitors[index].name)
+                          .arg(*sent)
+                          .arg(held.value());
+    }
+    setWorking(false);
+    if (refused)
+        setStatus(QStringLiteral("自动同步失败：") + *refused);
 }
 
 } // namespace lumora

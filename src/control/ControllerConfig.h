@@ -17,6 +17,9 @@ struct ControllerConfig {
     // Our DDC tool, which finds the monitors and their serials where none were configured;
     // empty when the serials are configured.
     QString detectionTool;
+    // The luminance tool is our own lumora-ddc: a follow step sends the level without reading it
+    // back, and the monitors are read once the level has settled.
+    bool setsWithoutReadBack = false;
     QSet<QString> signalWakeDisplayNames;    // screens woken by re-setting their display mode
     std::chrono::milliseconds toolTimeLimit; // a tool running longer is killed
     QString applicationFolder;               // where panelctl lives, beside the application

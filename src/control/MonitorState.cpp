@@ -8,7 +8,7 @@ namespace {
 
 using namespace std::chrono_literals;
 constexpr auto firstRetry = 500ms;
-constexpr auto slowestRetry = std::chrono::milliseconds(30s);
+constexpr auto slowestRetry = std::chrono::milliseconds(4s);
 
 } // namespace
 
@@ -21,7 +21,7 @@ void MonitorState::failed(Failure why, Clock::time_point now) {
     failure = std::move(why);
     ++failures;
     const auto wait = std::min<std::chrono::milliseconds>(
-        firstRetry * (1LL << std::min(failures - 1, 10)), slowestRetry);
+        firstRetry * (1LL << std::min(failures - 1, 4)), slowestRetry);
     retryAt = now + wait;
 }
 

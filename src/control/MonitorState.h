@@ -18,7 +18,8 @@ struct MonitorState {
 
     QString serial; // for the power tool; empty: the monitor's power is not ours to set
     Power power = Power::Unknown;
-    std::optional<qint64> level; // the built-in level it was last given
+    std::optional<qint64> level;       // the built-in level it was last given
+    std::optional<qint64> unconfirmed; // a luminance sent without reading it back
     std::optional<Failure> failure;
     int failures = 0;
     Clock::time_point retryAt;

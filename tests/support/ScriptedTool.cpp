@@ -31,6 +31,7 @@ ControllerConfig ScriptedTool::config() const {
     ControllerConfig config = ControllerConfig::standard();
     config.executable = path();
     config.detectionTool.clear();
+    config.setsWithoutReadBack = false;
     config.toolTimeLimit = 2s;
     config.brightnessLibrary = QStringLiteral(LUMORA_FAKE_BRIGHTNESS_LIBRARY);
     return config;
