@@ -1,7 +1,9 @@
 #include "platform/BacklightEvents.h"
+#include "platform/LinuxBuiltinPanel.h"
 #include "support/ControllerRig.h"
 #include "support/Eventually.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -92,6 +94,57 @@ TEST_F(FollowEventsTest, ASourceThatEndsOrCannotNotifyLeavesThePoll) {
     }
     EXPECT_EQ(BacklightEvents::forBacklight(sys.path().toStdString()), nullptr);
     EXPECT_EQ(BacklightEvents::forBacklight("/nonexistent"), nullptr);
+}
+
+TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
+    const QTemporaryDir drm;
+    const auto panelConnector = [&](const char* enabled, const char* dpms) {
+        QDir(drm.path()).mkpath("card0-eDP-1");
+        for (const auto& [name, text] :
+             {std::pair{"status", "connected\n"}, {"enabled", enabled}, {"dpms", dpms}}) {
+            QFile file(drm.filePath(QString("card0-eDP-1/") + name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(text);
+        }
+    };
+    panelConnector("enabled\n", "On\n");
+    LinuxBuiltinPanel panel(displays, drm.path(), QDBusConnection(QStringLiteral("no bus")));
+    controller().setBuiltinPanel(panel);
+    followFrom(60);
+
+    // Lid open: 0 is the user's level.
+    change(0);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：0%"));
+    EXPECT_EQ(visibleWindows("blackout").size(), 2);
+    change(50);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：50%"));
+    const QStringList sent = panelctl.log() + luminanceLog();
+    ASSERT_EVENTUALLY(visibleWindows("hud").isEmpty());
+    EXPECT_EQ(sent, powerOn() + powerOff() + powerOn() + setCommands(60) + setCommands(50));
+
+    // Lid closed: the connector goes dark, then its screen goes and the backlight reads 0.
+    panelConnector("disabled\n", "Off\n");
+    displays.setScreens({wideScreen, monitorScreen});
+    ASSERT_EVENTUALLY_EQ(controller().status(),
+                         QString("内置显示屏已关闭，外接显示器保持当前亮度"));
+    int writes = 0;
+    QObject::connect(&controller(), &BrightnessController::objectWillChange, [&] { ++writes; });
+    change(0);
+    const int probes = brightness.calls() + 3;
+    ASSERT_EVENTUALLY(brightness.calls() >= probes);
+    EXPECT_EQ(writes, 0) << "nothing sent, nothing published, the status said once";
+    EXPECT_EQ(panelctl.log() + luminanceLog(), sent);
+    EXPECT_EQ(visibleWindows("blackout").size() + visibleWindows("hud").size(), 0);
+
+    // Lid opened: the panel may read 0 for a moment, then its level is followed once.
+    panelConnector("enabled\n", "On\n");
+    setUpThreeScreens(displays);
+    ASSERT_EVENTUALLY(brightness.calls() >= probes + 3);
+    EXPECT_EQ(panelctl.log() + luminanceLog(), sent);
+    change(70);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：70%"));
+    EXPECT_EQ(panelctl.log() + luminanceLog(), sent + setCommands(70));
+    EXPECT_EQ(visibleWindows("hud").size(), 0) << "not a change the user made";
 }
 
 } // namespace

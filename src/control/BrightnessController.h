@@ -8,12 +8,14 @@
 #include "control/Monitor.h"
 #include "control/ToolRunner.h"
 #include "hud/BrightnessHUD.h"
+#include "platform/BuiltinPanel.h"
 #include "platform/Displays.h"
 #include "platform/LoginItem.h"
 #include "platform/ScreenWindows.h"
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -62,6 +64,10 @@ public:
     // The built-in brightness may have changed: while following, the follow step runs now
     // instead of at the next tick. A burst of calls runs it once, on the newest level.
     void builtinBrightnessChanged();
+    // Where the built-in panel is known to be dark, what its backlight reads is not the user's
+    // level: following holds, the monitors keep their level and power, until it is lit again.
+    // Without one, every level is followed.
+    void setBuiltinPanel(BuiltinPanel& panel);
     // Ending the process, in two steps. stopForQuit() stops following and lets no further tool
     // start, so an operation cut short by the quit ends at once. shutDown(), once the event loop
     // has ended, switches a backlight Lumora switched off back on; its errors have nowhere to go.
@@ -94,6 +100,9 @@ private:
     void startSyncTimer();
     void syncIfNeeded();
     void followChange();
+    void builtinPanelChanged();
+    // Whether following holds for a dark panel at this reading.
+    bool holdsForDarkPanel(qint64 level);
     void decideOverlay(qint64 level);
     void enableLaunchAtLogin();
     Result<qint64, Failure> mainDisplayBrightness();
@@ -134,6 +143,8 @@ private:
     std::optional<qint64> m_lastHUDBrightness;
     bool m_isFollowQueued = false;  // a follow step for a change is queued
     bool m_isChangePending = false; // a change arrived while busy: follow it when free
+    QPointer<BuiltinPanel> m_builtinPanel;
+    bool m_isPanelDark = false; // following holds for a dark panel
     bool m_didStartAutomatically = false;
     bool m_didInitializePowerState = false;
     bool m_displaysPoweredOff = false;
