@@ -18,6 +18,18 @@ using namespace lumora::test;
 
 namespace {
 
+// A connector's folder as the kernel lays it out under /sys/class/drm: its entry name, then
+// its status, enabled and dpms attributes.
+void writeConnector(const QTemporaryDir& drm, const QStringList& connector) {
+    QDir(drm.path()).mkpath(connector[0]);
+    for (const auto& [name, text] :
+         {std::pair{"status", connector[1]}, {"enabled", connector[2]}, {"dpms", connector[3]}}) {
+        QFile file(drm.filePath(connector[0] + "/" + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write((text + "\n").toUtf8());
+    }
+}
+
 // Following driven by change events. The poll is stopped where a test must tell the two apart.
 class FollowEventsTest : public ControllerRig {
 protected:
@@ -98,16 +110,10 @@ TEST_F(FollowEventsTest, ASourceThatEndsOrCannotNotifyLeavesThePoll) {
 
 TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
     const QTemporaryDir drm;
-    const auto panelConnector = [&](const char* enabled, const char* dpms) {
-        QDir(drm.path()).mkpath("card0-eDP-1");
-        for (const auto& [name, text] :
-             {std::pair{"status", "connected\n"}, {"enabled", enabled}, {"dpms", dpms}}) {
-            QFile file(drm.filePath(QString("card0-eDP-1/") + name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(text);
-        }
+    const auto panelConnector = [&](const QString& enabled, const QString& dpms) {
+        writeConnector(drm, {"card0-eDP-1", "connected", enabled, dpms});
     };
-    panelConnector("enabled\n", "On\n");
+    panelConnector("enabled", "On");
     LinuxBuiltinPanel panel(displays, drm.path(), QDBusConnection(QStringLiteral("no bus")));
     controller().setBuiltinPanel(panel);
     followFrom(60);
@@ -123,7 +129,7 @@ TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
     EXPECT_EQ(sent, powerOn() + powerOff() + powerOn() + setCommands(60) + setCommands(50));
 
     // Lid closed: the connector goes dark, then its screen goes and the backlight reads 0.
-    panelConnector("disabled\n", "Off\n");
+    panelConnector("disabled", "Off");
     displays.setScreens({wideScreen, monitorScreen});
     ASSERT_EVENTUALLY_EQ(controller().status(),
                          QString("内置显示屏已关闭，外接显示器保持当前亮度"));
@@ -137,7 +143,7 @@ TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
     EXPECT_EQ(visibleWindows("blackout").size() + visibleWindows("hud").size(), 0);
 
     // Lid opened: the panel may read 0 for a moment, then its level is followed once.
-    panelConnector("enabled\n", "On\n");
+    panelConnector("enabled", "On");
     setUpThreeScreens(displays);
     ASSERT_EVENTUALLY(brightness.calls() >= probes + 3);
     EXPECT_EQ(panelctl.log() + luminanceLog(), sent);
@@ -145,6 +151,35 @@ TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
     ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：70%"));
     EXPECT_EQ(panelctl.log() + luminanceLog(), sent + setCommands(70));
     EXPECT_EQ(visibleWindows("hud").size(), 0) << "not a change the user made";
+}
+
+TEST(LinuxBuiltinPanelTest, TheConnectorsTellADarkPanel) {
+    const struct {
+        const char* name;
+        QList<QStringList> connectors;
+        bool isKnownOff;
+    } rows[] = {
+        {"no panel connector", {{"card0-HDMI-A-1", "connected", "disabled", "Off"}}, false},
+        {"a lit panel", {{"card0-eDP-1", "connected", "enabled", "On"}}, false},
+        {"a panel switched off", {{"card0-eDP-1", "connected", "disabled", "Off"}}, true},
+        {"a blanked panel", {{"card1-LVDS-1", "connected", "enabled", "Off"}}, true},
+        {"a board's unused panel connector",
+         {{"card0-eDP-1", "disconnected", "disabled", "Off"}},
+         false},
+        {"one of two panels lit",
+         {{"card0-eDP-1", "connected", "disabled", "Off"},
+          {"card0-DSI-1", "connected", "enabled", "On"}},
+         false},
+    };
+    FakeDisplays noScreens;
+    for (const auto& row : rows) {
+        const QTemporaryDir drm;
+        for (const QStringList& connector : row.connectors)
+            writeConnector(drm, connector);
+        const LinuxBuiltinPanel panel(noScreens, drm.path(),
+                                      QDBusConnection(QStringLiteral("no bus")));
+        EXPECT_EQ(panel.isKnownOff(), row.isKnownOff) << row.name;
+    }
 }
 
 } // namespace
