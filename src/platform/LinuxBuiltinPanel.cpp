@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
+#include <algorithm>
 #include <libudev.h>
 
 namespace lumora {

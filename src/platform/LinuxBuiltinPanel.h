@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QSocketNotifier>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <memory>
 #include <optional>
@@ -24,8 +25,8 @@ class Displays;
 // - logind says the lid is closed.
 // The connectors and the lid are read at every question, never kept: a level read just after
 // the panel went dark is weighed against the panel's state of that moment, whichever of its
-// signs reaches Lumora first. Without a panel connector, a built-in screen or logind, nothing is
-// known and the panel never counts as off.
+// signs reaches Lumora first. On a computer without a connected panel connector, a built-in
+// screen or a closed lid (a desktop, a virtual machine), the panel never counts as off.
 //
 // changed() fires when the answer turns, as seen on the connectors' uevents, on screen changes
 // and on logind's signals (its lid property where logind announces it, sleep and resume).
