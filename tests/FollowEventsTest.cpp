@@ -1,7 +1,9 @@
 #include "platform/BacklightEvents.h"
+#include "platform/LinuxBuiltinPanel.h"
 #include "support/ControllerRig.h"
 #include "support/Eventually.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -15,6 +17,18 @@ using namespace lumora;
 using namespace lumora::test;
 
 namespace {
+
+// A connector's folder as the kernel lays it out under /sys/class/drm: its entry name, then
+// its status, enabled and dpms attributes.
+void writeConnector(const QTemporaryDir& drm, const QStringList& connector) {
+    QDir(drm.path()).mkpath(connector[0]);
+    for (const auto& [name, text] :
+         {std::pair{"status", connector[1]}, {"enabled", connector[2]}, {"dpms", connector[3]}}) {
+        QFile file(drm.filePath(connector[0] + "/" + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write((text + "\n").toUtf8());
+    }
+}
 
 // Following driven by change events. The poll is stopped where a test must tell the two apart.
 class FollowEventsTest : public ControllerRig {
@@ -92,6 +106,80 @@ TEST_F(FollowEventsTest, ASourceThatEndsOrCannotNotifyLeavesThePoll) {
     }
     EXPECT_EQ(BacklightEvents::forBacklight(sys.path().toStdString()), nullptr);
     EXPECT_EQ(BacklightEvents::forBacklight("/nonexistent"), nullptr);
+}
+
+TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
+    const QTemporaryDir drm;
+    const auto panelConnector = [&](const QString& enabled, const QString& dpms) {
+        writeConnector(drm, {"card0-eDP-1", "connected", enabled, dpms});
+    };
+    panelConnector("enabled", "On");
+    LinuxBuiltinPanel panel(displays, drm.path(), QDBusConnection(QStringLiteral("no bus")));
+    controller().setBuiltinPanel(panel);
+    followFrom(60);
+
+    // Lid open: 0 is the user's level.
+    change(0);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：0%"));
+    EXPECT_EQ(visibleWindows("blackout").size(), 2);
+    change(50);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：50%"));
+    const QStringList sent = panelctl.log() + luminanceLog();
+    ASSERT_EVENTUALLY(visibleWindows("hud").isEmpty());
+    EXPECT_EQ(sent, powerOn() + powerOff() + powerOn() + setCommands(60) + setCommands(50));
+
+    // Lid closed: the connector goes dark, then its screen goes and the backlight reads 0.
+    panelConnector("disabled", "Off");
+    displays.setScreens({wideScreen, monitorScreen});
+    ASSERT_EVENTUALLY_EQ(controller().status(),
+                         QString("内置显示屏已关闭，外接显示器保持当前亮度"));
+    int writes = 0;
+    QObject::connect(&controller(), &BrightnessController::objectWillChange, [&] { ++writes; });
+    change(0);
+    const int probes = brightness.calls() + 3;
+    ASSERT_EVENTUALLY(brightness.calls() >= probes);
+    EXPECT_EQ(writes, 0) << "nothing sent, nothing published, the status said once";
+    EXPECT_EQ(panelctl.log() + luminanceLog(), sent);
+    EXPECT_EQ(visibleWindows("blackout").size() + visibleWindows("hud").size(), 0);
+
+    // Lid opened: the panel may read 0 for a moment, then its level is followed once.
+    panelConnector("enabled", "On");
+    setUpThreeScreens(displays);
+    ASSERT_EVENTUALLY(brightness.calls() >= probes + 3);
+    EXPECT_EQ(panelctl.log() + luminanceLog(), sent);
+    change(70);
+    ASSERT_EVENTUALLY_EQ(controller().status(), QString("已跟随 MacBook 主屏：70%"));
+    EXPECT_EQ(panelctl.log() + luminanceLog(), sent + setCommands(70));
+    EXPECT_EQ(visibleWindows("hud").size(), 0) << "not a change the user made";
+}
+
+TEST(LinuxBuiltinPanelTest, TheConnectorsTellADarkPanel) {
+    const struct {
+        const char* name;
+        QList<QStringList> connectors;
+        bool isKnownOff;
+    } rows[] = {
+        {"no panel connector", {{"card0-HDMI-A-1", "connected", "disabled", "Off"}}, false},
+        {"a lit panel", {{"card0-eDP-1", "connected", "enabled", "On"}}, false},
+        {"a panel switched off", {{"card0-eDP-1", "connected", "disabled", "Off"}}, true},
+        {"a blanked panel", {{"card1-LVDS-1", "connected", "enabled", "Off"}}, true},
+        {"a board's unused panel connector",
+         {{"card0-eDP-1", "disconnected", "disabled", "Off"}},
+         false},
+        {"one of two panels lit",
+         {{"card0-eDP-1", "connected", "disabled", "Off"},
+          {"card0-DSI-1", "connected", "enabled", "On"}},
+         false},
+    };
+    FakeDisplays noScreens;
+    for (const auto& row : rows) {
+        const QTemporaryDir drm;
+        for (const QStringList& connector : row.connectors)
+            writeConnector(drm, connector);
+        const LinuxBuiltinPanel panel(noScreens, drm.path(),
+                                      QDBusConnection(QStringLiteral("no bus")));
+        EXPECT_EQ(panel.isKnownOff(), row.isKnownOff) << row.name;
+    }
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "platform/X11Displays.h"
 #include "control/WakeMode.h"
 #include "platform/Edid.h"
+#include "platform/LinuxBuiltinPanel.h"
 #include "support/EdidBytes.h"
 
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <set>
@@ -145,6 +148,26 @@ TEST_F(X11DisplaysTest, NamesWhoseNumbersCollideStillGetTheirOwn) {
     EXPECT_EQ(numbers.size(), size_t(displays.screens().size()));
     QProcess::execute("xrandr", {"--delmonitor", "DP-38809"});
     QProcess::execute("xrandr", {"--delmonitor", "HDMI-103510"});
+}
+
+TEST_F(X11DisplaysTest, APanelScreenThatGoesIsADarkPanel) {
+    const QTemporaryDir noConnectors;
+    LinuxBuiltinPanel panel(displays, noConnectors.path(),
+                            QDBusConnection(QStringLiteral("no bus")));
+    EXPECT_FALSE(panel.isKnownOff()) << "no built-in screen seen yet: nothing is known";
+    const auto showsPanel = [&] {
+        const QList<lumora::Screen> screens = displays.screens();
+        return std::any_of(screens.cbegin(), screens.cend(),
+                           [](const lumora::Screen& screen) { return screen.name == "eDP-1"; });
+    };
+    QProcess::execute("xrandr", {"--setmonitor", "eDP-1", "960/344x1080/194+0+0", "none"});
+    ASSERT_TRUE(QTest::qWaitFor(showsPanel));
+    EXPECT_FALSE(panel.isKnownOff());
+
+    QSignalSpy changed(&panel, &BuiltinPanel::changed);
+    QProcess::execute("xrandr", {"--delmonitor", "eDP-1"});
+    ASSERT_TRUE(changed.wait(5000));
+    EXPECT_TRUE(panel.isKnownOff()) << "the window system no longer shows it";
 }
 
 TEST(X11NamesTest, PanelConnectorsAreBuiltIn) {

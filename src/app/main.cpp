@@ -4,6 +4,7 @@
 #include "app/LumoraApp.h"
 #include "control/BrightnessController.h"
 #include "platform/BacklightEvents.h"
+#include "platform/LinuxBuiltinPanel.h"
 #include "platform/MutterDisplayConfig.h"
 #include "platform/SystemSleep.h"
 #include "platform/TerminationSignals.h"
@@ -77,9 +78,12 @@ int main(int argc, char* argv[]) {
         desktopModes = std::make_unique<lumora::MutterDisplayConfig>(QDBusConnection::sessionBus());
     lumora::X11Displays displays(desktopModes.get(), QStringLiteral("/sys/class/drm"));
     lumora::XdgAutostart loginItem(loginCommand(), lumora::XdgAutostart::defaultFolder());
+    // Whether the laptop's panel is lit: a closed lid's backlight reading is not the user's level.
+    lumora::LinuxBuiltinPanel panel(displays, QStringLiteral("/sys/class/drm"),
+                                    QDBusConnection::systemBus());
     lumora::LumoraApp lumora(lumora::ControllerConfig::standard(), displays, loginItem);
-    // The controller exists before anything can ask for a window.
-    lumora.controller();
+    // The controller exists, and knows the panel, before anything can ask for a window.
+    lumora.controller().setBuiltinPanel(panel);
     QObject::connect(instance.get(), &lumora::SingleInstance::activated,
                      [&] { lumora.showWindow(); });
     QObject::connect(&terminationSignals, &lumora::TerminationSignals::received,

@@ -10,12 +10,14 @@
 #include "control/MonitorState.h"
 #include "control/ToolRunner.h"
 #include "hud/BrightnessHUD.h"
+#include "platform/BuiltinPanel.h"
 #include "platform/Displays.h"
 #include "platform/LoginItem.h"
 #include "platform/ScreenWindows.h"
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -67,6 +69,10 @@ public:
     // The system woke from sleep: the monitors may have come back at a level of their own, or
     // not at all. They are found again and, while following, synced once.
     void systemResumed();
+    // Where the built-in panel is known to be dark, what its backlight reads is not the user's
+    // level: following holds, the monitors keep their level and power, until it is lit again.
+    // Without one, every level is followed.
+    void setBuiltinPanel(BuiltinPanel& panel);
     // Ending the process, in two steps. stopForQuit() stops following and lets no further tool
     // start, so an operation cut short by the quit ends at once. shutDown(), once the event loop
     // has ended, switches a backlight Lumora switched off back on; its errors have nowhere to go.
@@ -111,6 +117,9 @@ private:
     void startSyncTimer();
     void syncIfNeeded();
     void followChange();
+    void builtinPanelChanged();
+    // Whether following holds for a dark panel at this reading.
+    bool holdsForDarkPanel(qint64 level);
     void decideOverlay(qint64 level);
     void enableLaunchAtLogin();
     Result<qint64, Failure> mainDisplayBrightness();
@@ -178,6 +187,8 @@ private:
     bool m_isChangePending = false; // a change arrived while busy: follow it when free
     bool m_isDetectionQueued = false;
     bool m_isDetectionPending = false; // asked for while busy: search when free
+    QPointer<BuiltinPanel> m_builtinPanel;
+    bool m_isPanelDark = false; // following holds for a dark panel
     bool m_didStartAutomatically = false;
     bool m_isQuitting = false;
 };

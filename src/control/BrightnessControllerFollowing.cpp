@@ -5,6 +5,12 @@
 
 namespace lumora {
 
+namespace {
+
+const QString panelDarkStatus = QStringLiteral("内置显示屏已关闭，外接显示器保持当前亮度");
+
+} // namespace
+
 void BrightnessController::syncToMainDisplay() {
     guarded([this] { return syncMonitors(); });
 }
@@ -45,6 +51,10 @@ Result<void, Failure> BrightnessController::syncMonitors() {
     const Result<qint64, Failure> level = mainDisplayBrightness();
     if (!level.ok())
         return level.failure();
+    if (holdsForDarkPanel(level.value())) {
+        setStatus(panelDarkStatus);
+        return {};
+    }
     if (Result<void, Failure> applied = applyMainBrightness(level.value()); !applied.ok())
         return applied;
     setStatus(QStringLiteral("已同步到 MacBook 主屏：%1%").arg(level.value()));
@@ -71,9 +81,16 @@ void BrightnessController::syncIfNeeded() {
         setStatus(QStringLiteral("自动同步失败：") + describe(level.failure()));
         return;
     }
-    // A monitor that failed is tried again when its time comes, even at an unchanged level.
-    if (m_lastMainBrightness == level.value() && monitorsToTry(Reach::Due, level.value()).isEmpty())
+    // A monitor that failed is tried again when its time comes, even at an unchanged level;
+    // while the panel is dark every reading asks it again: it may be lit at the same level.
+    if (m_lastMainBrightness == level.value() && !m_isPanelDark &&
+        monitorsToTry(Reach::Due, level.value()).isEmpty())
         return;
+    if (const bool wasDark = m_isPanelDark; holdsForDarkPanel(level.value())) {
+        if (!wasDark)
+            setStatus(panelDarkStatus);
+        return;
+    }
 
     decideOverlay(level.value());
     setWorking(true);
@@ -100,6 +117,29 @@ void BrightnessController::followChange() {
     m_isChangePending = m_isWorking;
     if (!m_isChangePending)
         syncIfNeeded();
+}
+
+void BrightnessController::setBuiltinPanel(BuiltinPanel& panel) {
+    m_builtinPanel = &panel;
+    connect(&panel, &BuiltinPanel::changed, this, &BrightnessController::builtinPanelChanged);
+}
+
+void BrightnessController::builtinPanelChanged() {
+    // The next step asks the panel whatever the level reads: one going dark says so at once, one
+    // lit again gets one step at its level.
+    m_lastMainBrightness.reset();
+    builtinBrightnessChanged();
+}
+
+bool BrightnessController::holdsForDarkPanel(qint64 level) {
+    const bool wasDark = m_isPanelDark;
+    // A panel coming back (lid opened, resumed) may read 0 for a moment: only a level it shows
+    // ends the hold.
+    m_isPanelDark = (m_builtinPanel && m_builtinPanel->isKnownOff()) || (wasDark && level == 0);
+    // Its level coming back is not a change the user made: no overlay for it.
+    if (wasDark && !m_isPanelDark)
+        m_lastHUDBrightness.reset();
+    return m_isPanelDark;
 }
 
 void BrightnessController::decideOverlay(qint64 level) {

@@ -1,0 +1,160 @@
+#include "platform/LinuxBuiltinPanel.h"
+
+#include "platform/Displays.h"
+#include "platform/RegularFile.h"
+#include "platform/X11Displays.h"
+
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
+#include <algorithm>
+#include <libudev.h>
+
+namespace lumora {
+
+namespace {
+
+const QString logindService = QStringLiteral("org.freedesktop.login1");
+const QString logindPath = QStringLiteral("/org/freedesktop/login1");
+const QString logindManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString lidClosed = QStringLiteral("LidClosed");
+// The lid is asked on the follow path: a logind that is slow to answer must not stall it.
+constexpr int lidAnswerLimit = 100; // milliseconds
+
+// A connector attribute's text; empty when it cannot be read.
+QByteArray attribute(const QDir& connector, const QString& name) {
+    const Result<std::optional<QByteArray>, FileProblem> read =
+        readRegularFile(connector.filePath(name), 64);
+    return read.ok() ? read.value().value_or(QByteArray()).trimmed() : QByteArray();
+}
+
+// Whether there is a connected panel connector and none of them is lit.
+bool connectorsDark(const QString& drmFolder) {
+    const QDir folder(drmFolder);
+    bool sawPanel = false;
+    // Entries are named card<N>-<connector>, beside card<N> itself and other devices.
+    for (const QString& entry :
+         folder.entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot)) {
+        const qsizetype dash = entry.indexOf(QLatin1Char('-'));
+        if (!entry.startsWith(QStringLiteral("card")) || dash < 0 ||
+            !X11Displays::isPanelConnector(entry.mid(dash + 1)))
+            continue;
+        const QDir connector(folder.filePath(entry));
+        // A desktop's board may offer a panel connector with nothing on it.
+        if (attribute(connector, QStringLiteral("status")) != "connected")
+            continue;
+        if (attribute(connector, QStringLiteral("enabled")) == "enabled" &&
+            attribute(connector, QStringLiteral("dpms")) == "On")
+            return false;
+        sawPanel = true;
+    }
+    return sawPanel;
+}
+
+} // namespace
+
+LinuxBuiltinPanel::LinuxBuiltinPanel(Displays& displays, QString drmFolder,
+                                     QDBusConnection systemBus, QObject* parent)
+    : BuiltinPanel(parent), m_displays(displays), m_drmFolder(std::move(drmFolder)),
+      m_systemBus(std::move(systemBus)) {
+    watchLogind();
+    watchConnectors();
+    connect(&m_displays, &Displays::screenParametersChanged, this,
+            &LinuxBuiltinPanel::screensChanged);
+    screensChanged();
+    m_wasKnownOff = isKnownOff();
+}
+
+LinuxBuiltinPanel::~LinuxBuiltinPanel() {
+    m_ueventNotifier.reset();
+    udev_monitor_unref(m_uevents);
+    udev_unref(m_udev);
+}
+
+bool LinuxBuiltinPanel::isKnownOff() const {
+    // The cheap signs first: the lid costs a call to logind.
+    return m_isAsleep || (m_sawBuiltinScreen && !m_showsBuiltinScreen) ||
+           connectorsDark(m_drmFolder) || isLidClosed();
+}
+
+void LinuxBuiltinPanel::logindPropertiesChanged(const QString& interface,
+                                                const QVariantMap& changed,
+                                                const QStringList& invalidated) {
+    if (interface == logindManager &&
+        (changed.contains(lidClosed) || invalidated.contains(lidClosed)))
+        update();
+}
+
+void LinuxBuiltinPanel::prepareForSleep(bool start) {
+    m_isAsleep = start;
+    update();
+}
+
+void LinuxBuiltinPanel::screensChanged() {
+    const QList<Screen> screens = m_displays.screens();
+    m_showsBuiltinScreen = std::any_of(screens.cbegin(), screens.cend(), [this](const Screen& s) {
+        return s.number && m_displays.isBuiltin(*s.number);
+    });
+    m_sawBuiltinScreen = m_sawBuiltinScreen || m_showsBuiltinScreen;
+    update();
+}
+
+void LinuxBuiltinPanel::update() {
+    const bool off = isKnownOff();
+    if (off == m_wasKnownOff)
+        return;
+    m_wasKnownOff = off;
+    emit changed();
+}
+
+void LinuxBuiltinPanel::watchLogind() {
+    if (!m_systemBus.isConnected())
+        return;
+    m_hasLogind = askLid().has_value();
+    if (!m_hasLogind)
+        return;
+    // Older logind does not announce its lid property: the lid is read at every question all
+    // the same, and the screens and connectors that follow a lid tell the change.
+    m_systemBus.connect(logindService, logindPath,
+                        QStringLiteral("org.freedesktop.DBus.Properties"),
+                        QStringLiteral("PropertiesChanged"), this,
+                        SLOT(logindPropertiesChanged(QString, QVariantMap, QStringList)));
+    m_systemBus.connect(logindService, logindPath, logindManager, QStringLiteral("PrepareForSleep"),
+                        this, SLOT(prepareForSleep(bool)));
+}
+
+void LinuxBuiltinPanel::watchConnectors() {
+    m_udev = udev_new();
+    if (!m_udev)
+        return;
+    m_uevents = udev_monitor_new_from_netlink(m_udev, "udev");
+    if (!m_uevents ||
+        udev_monitor_filter_add_match_subsystem_devtype(m_uevents, "drm", nullptr) < 0 ||
+        udev_monitor_enable_receiving(m_uevents) < 0)
+        return;
+    m_ueventNotifier =
+        std::make_unique<QSocketNotifier>(udev_monitor_get_fd(m_uevents), QSocketNotifier::Read);
+    connect(m_ueventNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        // The event only says that something changed: the attributes say what.
+        if (udev_device* device = udev_monitor_receive_device(m_uevents))
+            udev_device_unref(device);
+        update();
+    });
+}
+
+bool LinuxBuiltinPanel::isLidClosed() const {
+    return m_hasLogind && askLid().value_or(false);
+}
+
+std::optional<bool> LinuxBuiltinPanel::askLid() const {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        logindService, logindPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << logindManager << lidClosed;
+    const QDBusMessage reply = m_systemBus.call(get, QDBus::Block, lidAnswerLimit);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
+
+} // namespace lumora

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/BuiltinPanel.h"
+
+#include <QDBusConnection>
+#include <QSocketNotifier>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+#include <optional>
+
+struct udev;
+struct udev_monitor;
+
+namespace lumora {
+
+class Displays;
+
+// The laptop's panel on Linux, known to be dark when any of these says so:
+// - the computer is between logind's PrepareForSleep(true) and PrepareForSleep(false);
+// - the window system no longer shows a built-in screen it has shown since the start;
+// - every connected panel connector (eDP, LVDS, DSI) under the DRM class folder is not
+//   `enabled` with `dpms` On;
+// - logind says the lid is closed.
+// The connectors and the lid are read at every question, never kept: a level read just after
+// the panel went dark is weighed against the panel's state of that moment, whichever of its
+// signs reaches Lumora first. On a computer without a connected panel connector, a built-in
+// screen or a closed lid (a desktop, a virtual machine), the panel never counts as off.
+//
+// changed() fires when the answer turns, as seen on the connectors' uevents, on screen changes
+// and on logind's signals (its lid property where logind announces it, sleep and resume).
+class LinuxBuiltinPanel : public BuiltinPanel {
+    Q_OBJECT
+
+public:
+    // `drmFolder` is laid out like /sys/class/drm; `systemBus` may be disconnected.
+    LinuxBuiltinPanel(Displays& displays, QString drmFolder, QDBusConnection systemBus,
+                      QObject* parent = nullptr);
+    ~LinuxBuiltinPanel() override;
+
+    bool isKnownOff() const override;
+
+private slots:
+    // logind's signals, connected by name on the system bus.
+    void logindPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                                 const QStringList& invalidated);
+    void prepareForSleep(bool start);
+
+private:
+    void screensChanged();
+    void update();
+    void watchLogind();
+    void watchConnectors();
+    bool isLidClosed() const;
+    // logind's lid; nothing when logind does not answer.
+    std::optional<bool> askLid() const;
+
+    Displays& m_displays;
+    const QString m_drmFolder;
+    QDBusConnection m_systemBus;
+    bool m_hasLogind = false;
+    bool m_isAsleep = false;
+    bool m_showsBuiltinScreen = false;
+    bool m_sawBuiltinScreen = false;
+    bool m_wasKnownOff = false;
+    udev* m_udev = nullptr;
+    udev_monitor* m_uevents = nullptr;
+    std::unique_ptr<QSocketNotifier> m_ueventNotifier;
+};
+
+} // namespace lumora
