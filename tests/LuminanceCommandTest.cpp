@@ -92,8 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
 // The luminance tool over two monitors told apart by their numbers.
 TEST(LuminanceCommandTest, AnswersAndClamps) {
     FakeDirectory directory;
-    directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false}, monitorAt(40, 100)});
-    directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false}, monitorAt(70, 80)});
+    directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false, {}}, monitorAt(40, 100)});
+    directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false, {}}, monitorAt(70, 80)});
     const FakeMonitor& second = directory.monitors[1].second;
     const auto run = [&](std::vector<std::string> arguments) {
         return runLuminance(arguments, directory);

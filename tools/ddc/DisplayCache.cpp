@@ -53,10 +53,13 @@ std::optional<std::chrono::system_clock::time_point> detectionTime(const std::st
 }
 
 std::optional<DisplayRecord> parse(const std::string& line) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    for (std::string field; std::getline(stream, field, '\t');)
-        fields.push_back(field);
+    std::vector<std::string> fields(1);
+    for (const char c : line) {
+        if (c == '\t')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
     // A stray tab makes a fifth or sixth field, or leaves one empty: not a record of ours.
     if (fields.size() != 5)
         return std::nullopt;

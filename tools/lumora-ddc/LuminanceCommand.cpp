@@ -41,7 +41,7 @@ long long targetValue(const LuminanceRequest& request, const VcpValue& now) {
 }
 
 // The monitor's current value and maximum, the maximum kept for the commands after this one.
-Result<VcpValue, Failure> read(const LuminanceRequest& request, DdcDevice& device,
+Result<VcpValue, Failure> readLuminance(const LuminanceRequest& request, DdcDevice& device,
                                DisplayDirectory& directory) {
     const Result<VcpValue, Failure> now = device.getVcp(luminanceFeature);
     if (now.ok())
@@ -55,7 +55,7 @@ Result<long long, Failure> setWithoutReadBack(const LuminanceRequest& request, D
                                               DisplayDirectory& directory) {
     std::optional<uint16_t> maximum = directory.maximum(request.target);
     if (!maximum) {
-        const Result<VcpValue, Failure> now = read(request, device, directory);
+        const Result<VcpValue, Failure> now = readLuminance(request, device, directory);
         if (!now.ok())
             return now.failure();
         maximum = now.value().maximum;
@@ -71,7 +71,7 @@ Result<long long, Failure> perform(const LuminanceRequest& request, DdcDevice& d
                                    DisplayDirectory& directory) {
     if (!request.verify)
         return setWithoutReadBack(request, device, directory);
-    const Result<VcpValue, Failure> now = read(request, device, directory);
+    const Result<VcpValue, Failure> now = readLuminance(request, device, directory);
     if (!now.ok())
         return now.failure();
     if (request.action == Action::Get)
