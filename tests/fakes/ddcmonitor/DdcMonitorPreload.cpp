@@ -450,8 +450,11 @@ void handleRequest(const Monitor& monitor, BusState& state, const uint8_t* data,
         const std::string text = capabilities(monitor);
         const size_t offset = std::min<size_t>(request[1] << 8 | request[2], text.size());
         const size_t count = std::min<size_t>(32, text.size() - offset);
-        std::vector<uint8_t> fragment = {0xE3, request[1], request[2]};
-        fragment.insert(fragment.end(), text.begin() + offset, text.begin() + offset + count);
+        std::vector<uint8_t> fragment(3 + count);
+        fragment[0] = 0xE3;
+        fragment[1] = request[1];
+        fragment[2] = request[2];
+        std::copy_n(text.begin() + long(offset), count, fragment.begin() + 3);
         state.reply = reply(fragment);
     }
 }
