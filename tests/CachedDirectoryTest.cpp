@@ -160,12 +160,15 @@ TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
         out.close();
         return DisplayCache(PrivateFolder::open(folder.path().toStdString())).load();
     };
-    const QByteArray edid = QByteArray(254, '0') + "ff", first = "lumora-ddc-displays\t1700000000000\n";
+    const QByteArray edid = QByteArray(254, '0') + "ff",
+                     first = "lumora-ddc-displays\t1700000000000\n";
     const std::optional<DisplayCache::Contents> contents =
-        load(first + "2\t3\tSN\t" + edid + "\t100\nnot a record\n2\tx\tSN\t" + edid + "\t-\n3\t4\tSN\t0g\t-\n" +
-             "3\t-\tS N\t" + edid + "\t-\n3\t5\tSN\t\t-\n3\t5\tSN\t" + edid + "\t-\t\n3\t5\tSN\t00ff\t-\n");
+        load(first + "2\t3\tSN\t" + edid + "\t100\nnot a record\n2\tx\tSN\t" + edid +
+             "\t-\n3\t4\tSN\t0g\t-\n" + "3\t-\tS N\t" + edid + "\t-\n3\t5\tSN\t\t-\n3\t5\tSN\t" +
+             edid + "\t-\t\n3\t5\tSN\t00ff\t-\n");
     ASSERT_TRUE(contents);
-    EXPECT_EQ(contents->detected, std::chrono::system_clock::time_point(std::chrono::milliseconds(1700000000000)));
+    EXPECT_EQ(contents->detected,
+              std::chrono::system_clock::time_point(std::chrono::milliseconds(1700000000000)));
     std::vector<uint8_t> bytes(128, 0);
     bytes[127] = 0xFF;
     ASSERT_EQ(contents->records.size(), 2u);

@@ -63,9 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         LuminanceCase{"fastTwice",
                       {"--noverify", "--noverify", "display", "3", "set", "luminance", "1"},
                       std::nullopt},
-        LuminanceCase{"noverifyLast",
-                      {"display", "3", "set", "luminance", "1", "--noverify"},
-                      std::nullopt},
+        LuminanceCase{
+            "noverifyLast", {"display", "3", "set", "luminance", "1", "--noverify"}, std::nullopt},
         LuminanceCase{"detectWithMore", {"detect", "2"}, std::nullopt},
         LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
         LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},

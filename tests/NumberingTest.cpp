@@ -47,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NumberingCase{"bySerial", "B;A", {a, b, c}, {}, {numbered(3, a), numbered(2, b), c}},
         NumberingCase{"bySerialOneMissing", "A;B", {b, c}, {}, {numbered(3, b), c}},
-        NumberingCase{"serialGivenTwice", "A;A", {a, monitor(7, "A")}, {}, {numbered(2, a), monitor(7, "A")}},
+        NumberingCase{
+            "serialGivenTwice", "A;A", {a, monitor(7, "A")}, {}, {numbered(2, a), monitor(7, "A")}},
         NumberingCase{
             "byBusOrder", placeholderSerials, {c, b, a}, {}, {numbered(2, a), numbered(3, b), c}},
         NumberingCase{"rememberedFollowsItsMonitor",

@@ -74,7 +74,8 @@ Result<std::vector<DisplayRecord>, Failure> CachedDirectory::detectAll() {
 std::optional<uint16_t> CachedDirectory::maximum(const Target& asked) {
     const Result<Target, Failure> target = resolve(asked);
     const std::optional<DisplayCache::Contents> cache = m_cache.load();
-    const DisplayRecord* record = target.ok() && cache ? find(cache->records, target.value()) : nullptr;
+    const DisplayRecord* record =
+        target.ok() && cache ? find(cache->records, target.value()) : nullptr;
     return record && record->present() ? record->maximum : std::nullopt;
 }
 
@@ -83,8 +84,9 @@ void CachedDirectory::rememberMaximum(const Target& asked, uint16_t maximum) {
     std::optional<DisplayCache::Contents> cache = m_cache.load();
     if (!target.ok() || !cache)
         return;
-    const auto record = std::find_if(cache->records.begin(), cache->records.end(),
-                                     [&](const DisplayRecord& r) { return target.value().matches(r); });
+    const auto record =
+        std::find_if(cache->records.begin(), cache->records.end(),
+                     [&](const DisplayRecord& r) { return target.value().matches(r); });
     if (record == cache->records.end() || !record->present() || record->maximum == maximum)
         return;
     record->maximum = maximum;

@@ -47,8 +47,11 @@ namespace {
 std::pair<size_t, char32_t> decode(const std::string& text, size_t at) {
     const auto byte = [&](size_t i) { return uint8_t(text[i]); };
     const uint8_t lead = byte(at);
-    const size_t length = lead < 0x80 ? 1 : lead >> 5 == 0x6 ? 2 : lead >> 4 == 0xE ? 3
-                                        : lead >> 3 == 0x1E ? 4 : 0;
+    const size_t length = lead < 0x80         ? 1
+                          : lead >> 5 == 0x6  ? 2
+                          : lead >> 4 == 0xE  ? 3
+                          : lead >> 3 == 0x1E ? 4
+                                              : 0;
     if (length == 0 || at + length > text.size())
         return {0, 0};
     char32_t point = length == 1 ? lead : lead & (0x7F >> length);
@@ -64,8 +67,8 @@ std::pair<size_t, char32_t> decode(const std::string& text, size_t at) {
 }
 
 bool shownAsItIs(char32_t point) {
-    return point >= 0x20 && point != 0x7F && !(point >= 0x80 && point <= 0x9F) &&
-           point != 0x2028 && point != 0x2029;
+    return point >= 0x20 && point != 0x7F && !(point >= 0x80 && point <= 0x9F) && point != 0x2028 &&
+           point != 0x2029;
 }
 
 } // namespace

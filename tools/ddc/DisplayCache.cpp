@@ -66,7 +66,8 @@ std::optional<DisplayRecord> parse(const std::string& line) {
     const std::optional<long long> displayNumber = number(fields[0]);
     const std::optional<long long> bus = fields[1] == "-" ? std::optional(-1LL) : number(fields[1]);
     const std::optional<std::vector<uint8_t>> edid = fromHex(fields[3]);
-    const std::optional<long long> maximum = fields[4] == "-" ? std::optional(-1LL) : number(fields[4], 5);
+    const std::optional<long long> maximum =
+        fields[4] == "-" ? std::optional(-1LL) : number(fields[4], 5);
     if (!displayNumber || !bus || !edid || edid->size() != edidSize || !maximum ||
         *maximum > 0xFFFF)
         return std::nullopt;
@@ -76,15 +77,15 @@ std::optional<DisplayRecord> parse(const std::string& line) {
                          .edid = *edid,
                          .name = {},
                          .ddc = false,
-                         .maximum = *maximum < 0 ? std::nullopt
-                                                 : std::optional(uint16_t(*maximum))};
+                         .maximum =
+                             *maximum < 0 ? std::nullopt : std::optional(uint16_t(*maximum))};
 }
 
 std::string line(const DisplayRecord& record) {
     return std::to_string(record.number) + '\t' +
            (record.present() ? std::to_string(record.bus) : "-") + '\t' + record.serial + '\t' +
-           toHex(record.edid) + '\t' +
-           (record.maximum ? std::to_string(*record.maximum) : "-") + '\n';
+           toHex(record.edid) + '\t' + (record.maximum ? std::to_string(*record.maximum) : "-") +
+           '\n';
 }
 
 bool storable(const DisplayRecord& record) {
@@ -118,11 +119,11 @@ std::optional<DisplayCache::Contents> DisplayCache::load() const {
 void DisplayCache::save(const Contents& contents) const {
     if (!m_folder)
         return;
-    std::string text =
-        firstWord +
-        std::to_string(
-            std::chrono::duration_cast<Milliseconds>(contents.detected.time_since_epoch()).count()) +
-        '\n';
+    std::string text = firstWord +
+                       std::to_string(std::chrono::duration_cast<Milliseconds>(
+                                          contents.detected.time_since_epoch())
+                                          .count()) +
+                       '\n';
     for (const DisplayRecord& record : contents.records) {
         if (storable(record))
             text += line(record);

@@ -29,7 +29,8 @@ std::optional<std::vector<uint8_t>> DrmConnectors::edid(int bus) const {
     const std::string adapter = "i2c-" + std::to_string(bus);
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        const std::filesystem::path ddc = std::filesystem::read_symlink(entry.path() / "ddc", error);
+        const std::filesystem::path ddc =
+            std::filesystem::read_symlink(entry.path() / "ddc", error);
         if (error || ddc.filename() != adapter)
             continue;
         const std::optional<std::string> bytes = readAttribute(entry.path() / "edid");

@@ -64,7 +64,8 @@ bool EdidIdentity::sameMonitor(I2cBus& bus, const DisplayRecord& remembered,
     for (const Span& span : spansToRead(remembered, known)) {
         if (!bus.write(packet::edidAddress, {uint8_t(span.offset)}).ok())
             return false;
-        const Result<std::vector<uint8_t>, Failure> bytes = bus.read(packet::edidAddress, span.size);
+        const Result<std::vector<uint8_t>, Failure> bytes =
+            bus.read(packet::edidAddress, span.size);
         if (!bytes.ok() || bytes.value().size() != span.size ||
             remembered.edid.size() != blockSize ||
             !std::equal(bytes.value().begin(), bytes.value().end(),

@@ -22,7 +22,8 @@ Numbering::Numbering(const std::string& configuredSerials) {
         if (serial.empty())
             continue;
         // A serial given twice would make two numbers drive one monitor: the second is refused.
-        const bool repeated = std::find(m_serials.begin(), m_serials.end(), serial) != m_serials.end();
+        const bool repeated =
+            std::find(m_serials.begin(), m_serials.end(), serial) != m_serials.end();
         m_serials.push_back(repeated ? std::string() : serial);
     }
 }

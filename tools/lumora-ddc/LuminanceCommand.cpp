@@ -15,7 +15,8 @@ const char* const luminanceUsage =
     "      lumora-ddc detect                          列出找到的显示器\n"
     "      lumora-ddc detect --tabs                   同上，供程序读取：每台一行，\n"
     "                  编号<TAB>序列号<TAB>名称<TAB>总线<TAB>DDC\n"
-    "                  （编号 2 或 3，没有编号为 0；序列号和名称可能为空；总线是 /dev/i2c-N 的 N；\n"
+    "                  （编号 2 或 3，没有编号为 0；序列号和名称可能为空；总线是 /dev/i2c-N 的 "
+    "N；\n"
     "                  DDC 为 1 表示 DDC/CI 有应答，否则为 0）\n"
     "  编号：1 是内置显示屏，2 和 3 是 LUMORA_DISPLAY_SERIALS 中的第一、第二台显示器；\n"
     "  也可以用 --sn 序列号 代替 display 编号。\n"
@@ -42,7 +43,7 @@ long long targetValue(const LuminanceRequest& request, const VcpValue& now) {
 
 // The monitor's current value and maximum, the maximum kept for the commands after this one.
 Result<VcpValue, Failure> readLuminance(const LuminanceRequest& request, DdcDevice& device,
-                               DisplayDirectory& directory) {
+                                        DisplayDirectory& directory) {
     const Result<VcpValue, Failure> now = device.getVcp(luminanceFeature);
     if (now.ok())
         directory.rememberMaximum(request.target, now.value().maximum);
@@ -149,7 +150,8 @@ Result<LuminanceRequest, Failure> parseNoVerify(const std::vector<std::string>& 
     if (!request.ok())
         return request;
     if (request.value().action != Action::Set || !request.value().verify)
-        return usageError("参数错误：--noverify 只用于 display 编号（或 --sn 序列号）set luminance 值");
+        return usageError(
+            "参数错误：--noverify 只用于 display 编号（或 --sn 序列号）set luminance 值");
     request.value().verify = false;
     return request;
 }
@@ -200,8 +202,7 @@ Outcome runLuminance(const std::vector<std::string>& arguments, DisplayDirectory
     Result<std::unique_ptr<DdcDevice>, Failure> device = directory.open(request.value().target);
     if (!device.ok())
         return failed(device.failure(), luminanceUsage);
-    const Result<long long, Failure> value =
-        perform(request.value(), *device.value(), directory);
+    const Result<long long, Failure> value = perform(request.value(), *device.value(), directory);
     if (!value.ok())
         return failed(value.failure(), luminanceUsage);
     return {0, std::to_string(value.value()) + "\n", {}};

@@ -240,8 +240,8 @@ public:
         close(fd);
     }
 
-    void logMessage(int64_t start, uint16_t address, bool reading, const uint8_t* data,
-                    size_t size, int error) const {
+    void logMessage(int64_t start, uint16_t address, bool reading, const uint8_t* data, size_t size,
+                    int error) const {
         static const char digits[] = "0123456789abcdef";
         std::string bytes;
         for (size_t i = 0; i < std::min<size_t>(size, 16); ++i)
@@ -251,7 +251,8 @@ public:
                                  std::string{digits[(address >> 4) & 0xF], digits[address & 0xF]} +
                                  " " + std::to_string(size) + " " + (bytes.empty() ? "-" : bytes) +
                                  " " + std::to_string(error) + "\n";
-        const int fd = open((m_dir / "log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        const int fd =
+            open((m_dir / "log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0)
             return;
         (void)::write(fd, line.data(), line.size());
