@@ -3,6 +3,7 @@
 #include "fakes/FakeBus.h"
 #include "fakes/FakeMonitor.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -19,7 +20,8 @@ DisplayRecord detected(int bus, std::string serial, uint8_t mark) {
             .serial = std::move(serial),
             .edid = edidWithSerial(mark),
             .name = {},
-            .ddc = true};
+            .ddc = true,
+            .maximum = {}};
 }
 
 // Detection remembered in a cache file, checked against the EDID on the cached bus; numbers by
@@ -33,8 +35,14 @@ protected:
     }
 
     Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) {
-        CachedDirectory directory(cache, numbering, buses, detector);
+        CachedDirectory directory(cache, numbering, buses, detector, connectors);
         return directory.open(target);
+    }
+    // Ages the cache's detection by `age` (negative: from the future).
+    void detectedAgo(std::chrono::seconds age) {
+        DisplayCache::Contents contents = *cache.load();
+        contents.detected = std::chrono::system_clock::now() - age;
+        cache.save(contents);
     }
     static Target number(int n) { return {.number = n, .serial = {}}; }
 
@@ -43,6 +51,7 @@ protected:
     Numbering numbering{placeholderSerials};
     FakeBuses buses;
     FakeDetector detector;
+    DrmConnectors connectors{folder.filePath("drm").toStdString()};
 };
 
 TEST_F(CachedDirectoryTest, DetectsOnceThenUsesTheCachedBus) {
@@ -83,9 +92,51 @@ TEST_F(CachedDirectoryTest, AMissingMonitorKeepsItsNumberAndCostsOneDetection) {
     EXPECT_EQ(detector.detections, 2);
     EXPECT_FALSE(open(number(2)).ok());
     EXPECT_EQ(detector.detections, 2) << "asked again soon after, it fails without detecting";
+    detectedAgo(std::chrono::seconds(-60));
+    EXPECT_FALSE(open(number(2)).ok());
+    EXPECT_EQ(detector.detections, 3) << "a detection from the future is stale";
 
     ASSERT_TRUE(open(number(3)).ok());
     EXPECT_EQ(buses.opened.back(), 5) << "the other monitor keeps its number";
+}
+
+// The maximum stays with the monitor until a detection; the identity costs the bus only the
+// EDID's identifying bytes, or nothing where a DRM connector holds the EDID.
+TEST_F(CachedDirectoryTest, KeepsTheMaximumAndChecksTheIdentityCheaply) {
+    std::vector<uint8_t> serialText = edidWithSerial(3);
+    serialText[72 + 3] = 0xFF;
+    serialText[72 + 5] = 'B';
+    detector.records[2].edid = buses.edids[6] = serialText;
+    CachedDirectory directory(cache, numbering, buses, detector, connectors);
+    const Target bySerial{std::nullopt, "2222222222222"};
+    ASSERT_TRUE(directory.open(bySerial).ok());
+    EXPECT_EQ(directory.maximum(bySerial), std::nullopt);
+    directory.rememberMaximum(bySerial, 80);
+
+    ASSERT_TRUE(directory.open(bySerial).ok());
+    EXPECT_EQ(directory.maximum(bySerial), 80);
+    EXPECT_EQ(buses.lastBus->edidBytesRead, 10u + 18u) << "maker, product, serials and date";
+    ASSERT_TRUE(directory.open(number(3)).ok());
+    EXPECT_EQ(buses.lastBus->edidBytesRead, 128u) << "no serial text: the whole block";
+
+    QDir().mkpath(folder.filePath("drm/card1-DP-2"));
+    QFile::link("../../i2c/i2c-6", folder.filePath("drm/card1-DP-2/ddc"));
+    QFile edid(folder.filePath("drm/card1-DP-2/edid"));
+    ASSERT_TRUE(edid.open(QIODevice::WriteOnly));
+    edid.write(reinterpret_cast<const char*>(serialText.data()), 128);
+    edid.write(QByteArray(128, 0x02)); // an extension block
+    edid.close();
+    ASSERT_TRUE(directory.open(bySerial).ok());
+    EXPECT_EQ(buses.lastBus->edidBytesRead, 0u);
+
+    serialText[72 + 5] = 'C'; // another monitor plugged in there
+    buses.edids[6] = detector.records[2].edid = serialText;
+    ASSERT_TRUE(edid.open(QIODevice::WriteOnly));
+    edid.write(reinterpret_cast<const char*>(serialText.data()), 128);
+    edid.close();
+    ASSERT_TRUE(directory.open(bySerial).ok());
+    EXPECT_EQ(detector.detections, 2);
+    EXPECT_EQ(directory.maximum(bySerial), std::nullopt) << "read again after a detection";
 }
 
 TEST_F(CachedDirectoryTest, NumbersLumoraNeverUsesAndDetectionFailures) {
@@ -102,17 +153,32 @@ TEST_F(CachedDirectoryTest, NumbersLumoraNeverUsesAndDetectionFailures) {
 // The cache file itself.
 TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
     QTemporaryDir folder;
-    {
+    const auto load = [&](const QByteArray& text) {
         QFile out(folder.filePath("ddc-displays"));
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("2\t3\tSN\t00ff\nnot a record\n2\tx\tSN\t00\n3\t4\tSN\t0g\n3\t-\tS N\t01\n");
-    }
-    const std::vector<DisplayRecord> records =
-        DisplayCache(PrivateFolder::open(folder.path().toStdString())).load()->records;
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], (DisplayRecord{2, 3, "SN", {0x00, 0xFF}, {}, false}));
-    EXPECT_EQ(records[1], (DisplayRecord{3, -1, "S N", {0x01}, {}, false}));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(text);
+        out.close();
+        return DisplayCache(PrivateFolder::open(folder.path().toStdString())).load();
+    };
+    const QByteArray edid = QByteArray(254, '0') + "ff",
+                     first = "lumora-ddc-displays\t1700000000000\n";
+    const std::optional<DisplayCache::Contents> contents =
+        load(first + "2\t3\tSN\t" + edid + "\t100\nnot a record\n2\tx\tSN\t" + edid +
+             "\t-\n3\t4\tSN\t0g\t-\n" + "3\t-\tS N\t" + edid + "\t-\n3\t5\tSN\t\t-\n3\t5\tSN\t" +
+             edid + "\t-\t\n3\t5\tSN\t00ff\t-\n");
+    ASSERT_TRUE(contents);
+    EXPECT_EQ(contents->detected,
+              std::chrono::system_clock::time_point(std::chrono::milliseconds(1700000000000)));
+    std::vector<uint8_t> bytes(128, 0);
+    bytes[127] = 0xFF;
+    ASSERT_EQ(contents->records.size(), 2u);
+    EXPECT_EQ(contents->records[0], (DisplayRecord{2, 3, "SN", bytes, {}, false, 100}));
+    EXPECT_EQ(contents->records[1], (DisplayRecord{3, -1, "S N", bytes, {}, false, {}}));
     EXPECT_FALSE(DisplayCache(std::nullopt).load());
+
+    EXPECT_TRUE(load(first)->records.empty()) << "a detection that found nothing";
+    EXPECT_FALSE(load("\x93\x1f\xff garbage\n2\t3\tSN\t" + edid + "\t-\n")) << "not ours";
+    EXPECT_FALSE(load("2\t3\tSN\t" + edid + "\n")) << "the format before the first line";
 }
 
 } // namespace

@@ -38,6 +38,13 @@ public:
         out.write(text.toUtf8());
     }
     void fault(int bus, const QString& words) const { write(monitor(bus) + "/faults", words); }
+    // The I2C messages the bus carried, one line each: time, process, read or write, address...
+    QStringList log(int bus) const {
+        QFile in(monitor(bus) + "/log");
+        return in.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(in.readAll()).split('\n', Qt::SkipEmptyParts)
+                   : QStringList();
+    }
     void flag(const QString& name) const { write(root.filePath("state/" + name), ""); }
     // The luminance the monitor holds, "" while nobody has set it.
     QString luminance(int bus) const {
@@ -132,6 +139,58 @@ TEST(DdcEmulatorTest, DetectListsEveryMonitorWithItsNumber) {
     EXPECT_EQ(detected.out,
               "显示器 2\tEmulated 4\t序列号 1111111111111\t/dev/i2c-4\tDDC/CI 无应答\n"
               "显示器 3\tMi Monitor\t序列号 2222222222222\t/dev/i2c-5\tDDC/CI 可用\n");
+}
+
+// What the application runs after a screen change: the monitor plugged back in is found at once.
+TEST(DdcEmulatorTest, DetectWithTabsRenewsTheCache) {
+    const EmulatedDesk desk;
+    desk.write(desk.monitor(5) + "/name", "Mi Monitor");
+    desk.fault(4, "no-edid"); // buses with nothing on them
+    desk.fault(5, "no-edid");
+    const ToolRun none = desk.luminance({"detect", "--tabs"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    desk.fault(4, "");
+    desk.fault(5, "unplugged");
+    EXPECT_EQ(desk.luminance({"display", "3", "get", "luminance"}).status, 3);
+    desk.fault(5, "");
+    EXPECT_EQ(desk.luminance({"display", "3", "get", "luminance"}).status, 3) << "a fresh cache";
+    EXPECT_EQ(desk.luminance({"detect", "--tabs"}).out,
+              "2\t1111111111111\tEmulated 4\t4\t1\n3\t2222222222222\tMi Monitor\t5\t1\n");
+    EXPECT_EQ(desk.luminance({"display", "3", "get", "luminance"}).out, "50\n");
+
+    QFile cache(desk.path("home/.cache/lumora/ddc-displays"));
+    ASSERT_TRUE(cache.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    cache.write("\x93\x07\xff\tgarbage\n\n");
+    cache.close();
+    EXPECT_EQ(desk.luminance({"display", "2", "get", "luminance"}).out, "50\n") << "no cache";
+}
+
+// The follow path's command: once the maximum is known, the identity check and the set alone
+// reach the bus (the identity from the DRM connector, or a few EDID bytes without one), and a
+// monitor swapped on the bus is never driven by the old number.
+TEST(DdcEmulatorTest, FastSetSendsTheSetAlone) {
+    for (const bool connector : {false, true}) {
+        const EmulatedDesk desk;
+        if (connector)
+            desk.write(desk.monitor(5) + "/connector", "DP-2");
+        const QStringList fast = {"--noverify", "display", "3", "set", "luminance"};
+        EXPECT_EQ(desk.luminance(fast + QStringList{"120"}).out, "100\n") << "clamped";
+        QFile::remove(desk.monitor(5) + "/log");
+
+        const ToolRun set = desk.luminance(fast + QStringList{"70"});
+        EXPECT_EQ(set.out, "70\n") << set.errorLines.join('\n').toStdString();
+        EXPECT_EQ(desk.luminance(5), "70 100");
+        const QStringList log = desk.log(5);
+        EXPECT_EQ(log.filter(" 0x37 ").size(), 1) << log.join('\n').toStdString();
+        EXPECT_EQ(log.filter(" write 0x37 ").size(), 1) << "the set: no get, no read-back";
+        EXPECT_EQ(log.filter(" 0x50 ").size(), connector ? 0 : 4);
+
+        desk.write(desk.monitor(5) + "/serial", "3333333333333");
+        const ToolRun swapped = desk.luminance(fast + QStringList{"20"});
+        EXPECT_EQ(swapped.status, 3);
+        EXPECT_EQ(desk.luminance(5), "70 100") << "the new monitor is left alone";
+    }
 }
 
 TEST(DdcEmulatorTest, AMonitorThatIgnoresTheSetFails) {

@@ -52,6 +52,19 @@ INSTANTIATE_TEST_SUITE_P(
                       LuminanceRequest{{std::nullopt, "2222222222222"}, A::Set, 40}},
         LuminanceCase{"optionForSerial", {"--sn", "--x", "get", "luminance"}, std::nullopt},
         LuminanceCase{"detect", {"detect"}, LuminanceRequest{{}, A::Detect, 0}},
+        LuminanceCase{"detectTabs", {"detect", "--tabs"}, LuminanceRequest{{}, A::DetectTabs, 0}},
+        LuminanceCase{"fastSet",
+                      {"--noverify", "display", "3", "set", "luminance", "65"},
+                      LuminanceRequest{byNumber(3), A::Set, 65, false}},
+        LuminanceCase{"fastSetBySerial",
+                      {"--noverify", "--sn", "2222222222222", "set", "luminance", "40"},
+                      LuminanceRequest{{std::nullopt, "2222222222222"}, A::Set, 40, false}},
+        LuminanceCase{"fastGet", {"--noverify", "display", "3", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"fastTwice",
+                      {"--noverify", "--noverify", "display", "3", "set", "luminance", "1"},
+                      std::nullopt},
+        LuminanceCase{
+            "noverifyLast", {"display", "3", "set", "luminance", "1", "--noverify"}, std::nullopt},
         LuminanceCase{"detectWithMore", {"detect", "2"}, std::nullopt},
         LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
         LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},
@@ -78,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
 // The luminance tool over two monitors told apart by their numbers.
 TEST(LuminanceCommandTest, AnswersAndClamps) {
     FakeDirectory directory;
-    directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false}, monitorAt(40, 100)});
-    directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false}, monitorAt(70, 80)});
+    directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false, {}}, monitorAt(40, 100)});
+    directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false, {}}, monitorAt(70, 80)});
     const FakeMonitor& second = directory.monitors[1].second;
     const auto run = [&](std::vector<std::string> arguments) {
         return runLuminance(arguments, directory);
@@ -105,6 +118,22 @@ TEST(LuminanceCommandTest, AnswersAndClamps) {
     EXPECT_EQ(run({"detect"}).out,
               "显示器 2\t（无名称）\t序列号 1111111111111\t/dev/i2c-5\tDDC/CI 无应答\n"
               "显示器 3\t（无名称）\t序列号 2222222222222\t/dev/i2c-6\tDDC/CI 无应答\n");
+
+    // The fast set asks for the maximum only while it is not known.
+    directory.monitors[0].first.name = "Mi\t27\nNU\x1b";
+    directory.monitors[0].first.ddc = true;
+    directory.monitors[1].first.maximum.reset();
+    const int gets = second.gets;
+    EXPECT_EQ(run({"--noverify", "display", "3", "set", "luminance", "120"}).out, "80\n");
+    EXPECT_EQ(run({"--noverify", "display", "3", "set", "luminance", "33"}).out, "33\n");
+    EXPECT_EQ(second.gets, gets + 1);
+    EXPECT_EQ(second.sets.back(), std::make_tuple(luminanceFeature, uint16_t(33), false));
+
+    EXPECT_EQ(run({"detect", "--tabs"}).out,
+              "2\t1111111111111\tMi?27?NU?\t5\t1\n3\t2222222222222\t\t6\t0\n");
+    const std::string error =
+        run({"display", "3", "set", "luminance", "5\n\x1b[2J\xff\xe6\x98\x8e"}).err;
+    EXPECT_EQ(error.substr(0, error.find('\n')), "参数错误：无效的数值 “5\\x0A\\x1B[2J\\xFF明”");
 }
 
 } // namespace

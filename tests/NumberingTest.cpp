@@ -12,7 +12,8 @@ DisplayRecord monitor(int bus, const char* serial) {
             .serial = serial,
             .edid = {uint8_t(serial[0])},
             .name = {},
-            .ddc = true};
+            .ddc = true,
+            .maximum = {}};
 }
 DisplayRecord numbered(int number, DisplayRecord record) {
     record.number = number;
@@ -47,6 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberingCase{"bySerial", "B;A", {a, b, c}, {}, {numbered(3, a), numbered(2, b), c}},
         NumberingCase{"bySerialOneMissing", "A;B", {b, c}, {}, {numbered(3, b), c}},
         NumberingCase{
+            "serialGivenTwice", "A;A", {a, monitor(7, "A")}, {}, {numbered(2, a), monitor(7, "A")}},
+        NumberingCase{
             "byBusOrder", placeholderSerials, {c, b, a}, {}, {numbered(2, a), numbered(3, b), c}},
         NumberingCase{"rememberedFollowsItsMonitor",
                       placeholderSerials,
@@ -69,6 +72,8 @@ TEST(NumberingTargetTest, NamesTheMonitorOrFails) {
     EXPECT_EQ(Numbering("A;B").target(3).value(), (Target{3, "B"}));
     EXPECT_EQ(Numbering(placeholderSerials).target(2).value(), (Target{2, ""}));
     EXPECT_EQ(Numbering("A").target(3).failure().exitStatus(), 3);
+    EXPECT_EQ(Numbering("A;A").target(3).failure().message,
+              "编号为 3 的显示器的序列号与前一台重复（LUMORA_DISPLAY_SERIALS）");
     EXPECT_EQ(Numbering("A;B").target(1).failure().exitStatus(), 3);
     EXPECT_EQ(Numbering("A;B").target(0).failure().exitStatus(), 3);
 }

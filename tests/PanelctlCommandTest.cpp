@@ -106,8 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
 class PanelctlCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        directory.monitors.push_back({{2, 5, "1111111111111", {}, {}, false}, monitorAt(40, 100)});
-        directory.monitors.push_back({{3, 6, "2222222222222", {}, {}, false}, monitorAt(70, 80)});
+        directory.monitors.push_back(
+            {{2, 5, "1111111111111", {}, {}, false, {}}, monitorAt(40, 100)});
+        directory.monitors.push_back(
+            {{3, 6, "2222222222222", {}, {}, false, {}}, monitorAt(70, 80)});
     }
     FakeMonitor& second() { return directory.monitors[1].second; }
 

@@ -31,7 +31,7 @@ TEST_P(PrivateFolderTest, RefusesToReadAndReplacesOnWrite) {
 
     EXPECT_FALSE(folder->read("ddc-displays", 1024));
     ASSERT_TRUE(folder->write("ddc-displays", "fresh\n"));
-    EXPECT_EQ(folder->read("ddc-displays", 1024)->text, "fresh\n");
+    EXPECT_EQ(*folder->read("ddc-displays", 1024), "fresh\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -30,12 +30,19 @@ std::vector<uint8_t> vcpReply(uint8_t feature, uint16_t current, uint16_t maximu
 
 Result<void, Failure> FakeBus::write(uint8_t address, const std::vector<uint8_t>& bytes) {
     writes.emplace_back(address, bytes);
+    if (address == packet::edidAddress && !bytes.empty())
+        edidOffset = bytes[0];
     return {};
 }
 
 Result<std::vector<uint8_t>, Failure> FakeBus::read(uint8_t address, size_t count) {
-    if (address == packet::edidAddress)
-        return edid;
+    if (address == packet::edidAddress) {
+        edidBytesRead += count;
+        std::vector<uint8_t> bytes;
+        for (size_t i = edidOffset; i < edidOffset + count && i < edid.size(); ++i)
+            bytes.push_back(edid[i]);
+        return bytes;
+    }
     if (replies.empty())
         return communicationFailure("没有回答");
     std::vector<uint8_t> reply = replies.front();

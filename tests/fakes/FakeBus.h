@@ -26,6 +26,8 @@ public:
     void holdOff(int milliseconds) override { heldOff += milliseconds; }
 
     std::vector<uint8_t> edid;
+    size_t edidOffset = 0; // the offset last written to the EDID's address
+    size_t edidBytesRead = 0;
     std::deque<std::vector<uint8_t>> replies;
     std::vector<std::pair<uint8_t, std::vector<uint8_t>>> writes;
     int paused = 0;

@@ -10,6 +10,7 @@ FakeMonitor monitorAt(uint16_t current, uint16_t maximum) {
 }
 
 Result<VcpValue, Failure> FakeDevice::getVcp(uint8_t) {
+    ++m_monitor.gets;
     if (m_monitor.failure)
         return *m_monitor.failure;
     return VcpValue{m_monitor.current, m_monitor.maximum};
@@ -36,6 +37,21 @@ Result<std::vector<DisplayRecord>, Failure> FakeDirectory::detectAll() {
     for (const auto& [record, monitor] : monitors)
         records.push_back(record);
     return records;
+}
+
+std::optional<uint16_t> FakeDirectory::maximum(const Target& target) {
+    for (const auto& [record, monitor] : monitors) {
+        if (target.matches(record))
+            return record.maximum;
+    }
+    return std::nullopt;
+}
+
+void FakeDirectory::rememberMaximum(const Target& target, uint16_t maximum) {
+    for (auto& [record, monitor] : monitors) {
+        if (target.matches(record))
+            record.maximum = maximum;
+    }
 }
 
 Result<std::vector<DisplayRecord>, Failure> FakeDetector::detect() {

@@ -16,6 +16,7 @@ struct FakeMonitor {
     uint16_t current = 50;
     uint16_t maximum = 100;
     std::vector<std::tuple<uint8_t, uint16_t, bool>> sets; // feature, value, verify
+    int gets = 0;
     std::optional<Failure> failure;
 };
 
@@ -37,6 +38,8 @@ class FakeDirectory : public DisplayDirectory {
 public:
     Result<std::unique_ptr<DdcDevice>, Failure> open(const Target& target) override;
     Result<std::vector<DisplayRecord>, Failure> detectAll() override;
+    std::optional<uint16_t> maximum(const Target& target) override;
+    void rememberMaximum(const Target& target, uint16_t maximum) override;
 
     std::vector<std::pair<DisplayRecord, FakeMonitor>> monitors;
 };

@@ -19,13 +19,13 @@ constexpr std::chrono::seconds longestPause{1};
 BusTiming::BusTiming(std::optional<PrivateFolder> folder) : m_folder(std::move(folder)) {}
 
 BusTiming::Clock::time_point BusTiming::quietUntil(int bus) const {
-    const std::optional<PrivateFolder::FileText> file =
+    const std::optional<std::string> file =
         m_folder ? m_folder->read(fileName(bus), 32) : std::nullopt;
     long long nanoseconds = 0;
     if (!file)
         return {};
-    const char* end = file->text.data() + file->text.size();
-    const auto [stop, error] = std::from_chars(file->text.data(), end, nanoseconds);
+    const char* end = file->data() + file->size();
+    const auto [stop, error] = std::from_chars(file->data(), end, nanoseconds);
     if (error != std::errc() || nanoseconds < 0 || (stop != end && *stop != '\n'))
         return {};
     const Clock::time_point until{std::chrono::nanoseconds(nanoseconds)};

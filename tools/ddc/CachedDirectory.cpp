@@ -1,6 +1,6 @@
 #include "ddc/CachedDirectory.h"
 
-#include "ddc/DdcPacket.h"
+#include "ddc/EdidIdentity.h"
 #include "ddc/I2cDdcDevice.h"
 
 #include <algorithm>
@@ -8,8 +8,6 @@
 namespace lumora::ddc {
 
 namespace {
-
-constexpr size_t edidSize = 128;
 
 const DisplayRecord* find(const std::vector<DisplayRecord>& records, const Target& target) {
     const auto found = std::find_if(records.begin(), records.end(),
@@ -21,11 +19,18 @@ Failure notFound(const Target& target) {
     return Failure{Failure::Kind::NotFound, "找不到" + target.describe()};
 }
 
+bool fresh(const DisplayCache::Contents& cache) {
+    const auto age = std::chrono::system_clock::now() - cache.detected;
+    return age >= std::chrono::seconds(0) && age < CachedDirectory::redetectAfter;
+}
+
 } // namespace
 
 CachedDirectory::CachedDirectory(const DisplayCache& cache, const Numbering& numbering,
-                                 I2cBusOpener& buses, DisplayDetector& detector)
-    : m_cache(cache), m_numbering(numbering), m_buses(buses), m_detector(detector) {}
+                                 I2cBusOpener& buses, DisplayDetector& detector,
+                                 const DrmConnectors& connectors)
+    : m_cache(cache), m_numbering(numbering), m_buses(buses), m_detector(detector),
+      m_connectors(connectors) {}
 
 Result<std::unique_ptr<DdcDevice>, Failure> CachedDirectory::open(const Target& asked) {
     const Result<Target, Failure> resolved = resolve(asked);
@@ -36,10 +41,11 @@ Result<std::unique_ptr<DdcDevice>, Failure> CachedDirectory::open(const Target& 
     const std::optional<DisplayCache::Contents> cache = m_cache.load();
     const DisplayRecord* remembered = cache ? find(cache->records, target) : nullptr;
     if (remembered && remembered->present()) {
-        Result<std::unique_ptr<DdcDevice>, Failure> device = openRemembered(*remembered);
+        Result<std::unique_ptr<DdcDevice>, Failure> device =
+            openRemembered(*remembered, cache->records);
         if (!device.ok() || device.value())
             return device;
-    } else if (cache && std::chrono::system_clock::now() - cache->detected < redetectAfter) {
+    } else if (cache && fresh(*cache)) {
         return notFound(target);
     }
 
@@ -65,6 +71,28 @@ Result<std::vector<DisplayRecord>, Failure> CachedDirectory::detectAll() {
     return present;
 }
 
+std::optional<uint16_t> CachedDirectory::maximum(const Target& asked) {
+    const Result<Target, Failure> target = resolve(asked);
+    const std::optional<DisplayCache::Contents> cache = m_cache.load();
+    const DisplayRecord* record =
+        target.ok() && cache ? find(cache->records, target.value()) : nullptr;
+    return record && record->present() ? record->maximum : std::nullopt;
+}
+
+void CachedDirectory::rememberMaximum(const Target& asked, uint16_t maximum) {
+    const Result<Target, Failure> target = resolve(asked);
+    std::optional<DisplayCache::Contents> cache = m_cache.load();
+    if (!target.ok() || !cache)
+        return;
+    const auto record =
+        std::find_if(cache->records.begin(), cache->records.end(),
+                     [&](const DisplayRecord& r) { return target.value().matches(r); });
+    if (record == cache->records.end() || !record->present() || record->maximum == maximum)
+        return;
+    record->maximum = maximum;
+    m_cache.save(*cache);
+}
+
 Result<Target, Failure> CachedDirectory::resolve(const Target& target) const {
     if (!target.number)
         return target;
@@ -72,19 +100,24 @@ Result<Target, Failure> CachedDirectory::resolve(const Target& target) const {
 }
 
 Result<std::unique_ptr<DdcDevice>, Failure>
-CachedDirectory::openRemembered(const DisplayRecord& record) {
+CachedDirectory::openRemembered(const DisplayRecord& record,
+                                const std::vector<DisplayRecord>& known) {
     Result<std::unique_ptr<I2cBus>, Failure> bus = m_buses.open(record.bus);
     if (!bus.ok())
         return bus.failure().kind == Failure::Kind::NoAccess
                    ? Result<std::unique_ptr<DdcDevice>, Failure>(bus.failure())
                    : std::unique_ptr<DdcDevice>();
-    // Another monitor may sit on that bus now: only the same EDID counts.
-    const bool offsetSent = bus.value()->write(packet::edidAddress, {0x00}).ok();
-    const Result<std::vector<uint8_t>, Failure> edid =
-        bus.value()->read(packet::edidAddress, edidSize);
-    if (!offsetSent || !edid.ok() || edid.value() != record.edid)
+    if (!sameMonitor(*bus.value(), record, known))
         return std::unique_ptr<DdcDevice>();
     return std::unique_ptr<DdcDevice>(std::make_unique<I2cDdcDevice>(std::move(bus.value())));
+}
+
+// Another monitor may sit on that bus now: only the same EDID counts.
+bool CachedDirectory::sameMonitor(I2cBus& bus, const DisplayRecord& record,
+                                  const std::vector<DisplayRecord>& known) const {
+    if (const std::optional<std::vector<uint8_t>> edid = m_connectors.edid(record.bus))
+        return *edid == record.edid;
+    return EdidIdentity::sameMonitor(bus, record, known);
 }
 
 Result<std::vector<DisplayRecord>, Failure>
@@ -94,7 +127,7 @@ CachedDirectory::detectAndRemember(const std::vector<DisplayRecord>& remembered)
         return detected;
     std::vector<DisplayRecord> numbered =
         m_numbering.assign(std::move(detected.value()), remembered);
-    m_cache.save(numbered);
+    m_cache.save({.records = numbered, .detected = std::chrono::system_clock::now()});
     return numbered;
 }
 

@@ -29,36 +29,68 @@ std::optional<std::vector<uint8_t>> fromHex(const std::string& text) {
     return bytes;
 }
 
-std::optional<int> number(const std::string& text) {
+std::optional<long long> number(const std::string& text, size_t digits = 9) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 9)
+        text.size() > digits)
         return std::nullopt;
-    return std::stoi(text);
+    return std::stoll(text);
 }
 
 constexpr char fileName[] = "ddc-displays";
+constexpr char firstWord[] = "lumora-ddc-displays\t";
 constexpr size_t sizeLimit = 64 * 1024;
+constexpr size_t edidSize = 128;
+
+using Milliseconds = std::chrono::milliseconds;
+
+std::optional<std::chrono::system_clock::time_point> detectionTime(const std::string& line) {
+    if (line.rfind(firstWord, 0) != 0)
+        return std::nullopt;
+    const std::optional<long long> since = number(line.substr(sizeof firstWord - 1), 15);
+    if (!since)
+        return std::nullopt;
+    return std::chrono::system_clock::time_point(Milliseconds(*since));
+}
 
 std::optional<DisplayRecord> parse(const std::string& line) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    for (std::string field; std::getline(stream, field, '\t');)
-        fields.push_back(field);
-    if (fields.size() != 4)
+    std::vector<std::string> fields(1);
+    for (const char c : line) {
+        if (c == '\t')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    // A stray tab makes a fifth or sixth field, or leaves one empty: not a record of ours.
+    if (fields.size() != 5)
         return std::nullopt;
-    const std::optional<int> displayNumber = number(fields[0]);
-    const std::optional<int> bus = fields[1] == "-" ? std::optional(-1) : number(fields[1]);
+    const std::optional<long long> displayNumber = number(fields[0]);
+    const std::optional<long long> bus = fields[1] == "-" ? std::optional(-1LL) : number(fields[1]);
     const std::optional<std::vector<uint8_t>> edid = fromHex(fields[3]);
-    if (!displayNumber || !bus || !edid)
+    const std::optional<long long> maximum =
+        fields[4] == "-" ? std::optional(-1LL) : number(fields[4], 5);
+    if (!displayNumber || !bus || !edid || edid->size() != edidSize || !maximum ||
+        *maximum > 0xFFFF)
         return std::nullopt;
-    return DisplayRecord{
-        .number = *displayNumber, .bus = *bus, .serial = fields[2], .edid = *edid, .name = {}};
+    return DisplayRecord{.number = int(*displayNumber),
+                         .bus = int(*bus),
+                         .serial = fields[2],
+                         .edid = *edid,
+                         .name = {},
+                         .ddc = false,
+                         .maximum =
+                             *maximum < 0 ? std::nullopt : std::optional(uint16_t(*maximum))};
 }
 
 std::string line(const DisplayRecord& record) {
     return std::to_string(record.number) + '\t' +
            (record.present() ? std::to_string(record.bus) : "-") + '\t' + record.serial + '\t' +
-           toHex(record.edid) + '\n';
+           toHex(record.edid) + '\t' + (record.maximum ? std::to_string(*record.maximum) : "-") +
+           '\n';
+}
+
+bool storable(const DisplayRecord& record) {
+    return record.serial.find_first_of("\t\n") == std::string::npos &&
+           record.edid.size() == edidSize;
 }
 
 } // namespace
@@ -66,12 +98,17 @@ std::string line(const DisplayRecord& record) {
 DisplayCache::DisplayCache(std::optional<PrivateFolder> folder) : m_folder(std::move(folder)) {}
 
 std::optional<DisplayCache::Contents> DisplayCache::load() const {
-    const std::optional<PrivateFolder::FileText> file =
+    const std::optional<std::string> file =
         m_folder ? m_folder->read(fileName, sizeLimit) : std::nullopt;
     if (!file)
         return std::nullopt;
-    Contents contents{.records = {}, .detected = file->modified};
-    std::stringstream lines(file->text);
+    std::stringstream lines(*file);
+    std::string first;
+    std::getline(lines, first);
+    const std::optional<std::chrono::system_clock::time_point> detected = detectionTime(first);
+    if (!detected)
+        return std::nullopt;
+    Contents contents{.records = {}, .detected = *detected};
     for (std::string text; std::getline(lines, text);) {
         if (const std::optional<DisplayRecord> record = parse(text))
             contents.records.push_back(*record);
@@ -79,12 +116,16 @@ std::optional<DisplayCache::Contents> DisplayCache::load() const {
     return contents;
 }
 
-void DisplayCache::save(const std::vector<DisplayRecord>& records) const {
+void DisplayCache::save(const Contents& contents) const {
     if (!m_folder)
         return;
-    std::string text;
-    for (const DisplayRecord& record : records) {
-        if (record.serial.find_first_of("\t\n") == std::string::npos)
+    std::string text = firstWord +
+                       std::to_string(std::chrono::duration_cast<Milliseconds>(
+                                          contents.detected.time_since_epoch())
+                                          .count()) +
+                       '\n';
+    for (const DisplayRecord& record : contents.records) {
+        if (storable(record))
             text += line(record);
     }
     (void)m_folder->write(fileName, text);

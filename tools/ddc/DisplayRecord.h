@@ -15,6 +15,8 @@ struct DisplayRecord {
     std::vector<uint8_t> edid;
     std::string name; // the EDID product name; from a detection only
     bool ddc = false; // whether it answered DDC/CI; from a detection only
+    // The luminance maximum it reported, once a Get since its last detection has told it.
+    std::optional<uint16_t> maximum;
 
     bool present() const { return bus >= 0; }
     bool operator==(const DisplayRecord&) const = default;

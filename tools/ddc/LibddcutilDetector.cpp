@@ -24,7 +24,8 @@ Result<std::vector<DisplayRecord>, Failure> LibddcutilDetector::detect() {
                            .serial = info.sn,
                            .edid = std::vector<uint8_t>(info.edid_bytes, info.edid_bytes + 128),
                            .name = info.model_name,
-                           .ddc = info.dispno > 0});
+                           .ddc = info.dispno > 0,
+                           .maximum = std::nullopt});
     }
     if (detected)
         ddca_free_display_info_list(detected);

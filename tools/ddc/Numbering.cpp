@@ -19,8 +19,12 @@ Numbering::Numbering(const std::string& configuredSerials) {
         return;
     std::stringstream list(configuredSerials);
     for (std::string serial; std::getline(list, serial, ';');) {
-        if (!serial.empty())
-            m_serials.push_back(serial);
+        if (serial.empty())
+            continue;
+        // A serial given twice would make two numbers drive one monitor: the second is refused.
+        const bool repeated =
+            std::find(m_serials.begin(), m_serials.end(), serial) != m_serials.end();
+        m_serials.push_back(repeated ? std::string() : serial);
     }
 }
 
@@ -39,6 +43,10 @@ Result<Target, Failure> Numbering::target(int number) const {
         return Failure{Failure::Kind::NotFound,
                        "编号为 " + std::to_string(number) +
                            " 的显示器没有配置序列号（LUMORA_DISPLAY_SERIALS）"};
+    if (m_serials[index].empty())
+        return Failure{Failure::Kind::NotFound,
+                       "编号为 " + std::to_string(number) +
+                           " 的显示器的序列号与前一台重复（LUMORA_DISPLAY_SERIALS）"};
     return Target{.number = number, .serial = m_serials[index]};
 }
 
@@ -58,7 +66,7 @@ void Numbering::assignBySerial(std::vector<DisplayRecord>& detected) const {
     for (size_t i = 0;
          i < m_serials.size() && i <= size_t(lastExternalNumber - firstExternalNumber); ++i) {
         const auto found = std::find_if(detected.begin(), detected.end(), [&](const auto& r) {
-            return r.number == 0 && r.serial == m_serials[i];
+            return r.number == 0 && !m_serials[i].empty() && r.serial == m_serials[i];
         });
         if (found != detected.end())
             found->number = firstExternalNumber + int(i);

@@ -29,7 +29,7 @@ private:
     std::vector<DisplayRecord> assignByOrder(std::vector<DisplayRecord> detected,
                                              const std::vector<DisplayRecord>& remembered) const;
 
-    std::vector<std::string> m_serials; // empty: by order
+    std::vector<std::string> m_serials; // none: by order; an empty one was a repeated serial
 };
 
 inline constexpr char placeholderSerials[] = "0000000000001;0000000000002";

@@ -1,5 +1,7 @@
 #include "ddc/PrivateFolder.h"
 
+#include "ddc/BoundedRead.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -67,31 +69,17 @@ std::optional<std::filesystem::path> PrivateFolder::runtimeLocation() {
     return cacheLocation();
 }
 
-std::optional<PrivateFolder::FileText> PrivateFolder::read(const std::string& name,
-                                                           size_t limit) const {
+std::optional<std::string> PrivateFolder::read(const std::string& name, size_t limit) const {
     const int descriptor =
         ::open((m_path / name).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
         return std::nullopt;
     struct stat status {};
-    std::optional<FileText> file;
-    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid() &&
-        size_t(status.st_size) <= limit) {
-        // Read one byte past the limit: a file that grew since fstat is refused too.
-        std::string text(limit + 1, '\0');
-        size_t filled = 0;
-        ssize_t count = 0;
-        while (filled < text.size() &&
-               (count = ::read(descriptor, text.data() + filled, text.size() - filled)) > 0)
-            filled += size_t(count);
-        if (count >= 0 && filled <= limit) {
-            text.resize(filled);
-            file =
-                FileText{std::move(text), std::chrono::system_clock::from_time_t(status.st_mtime)};
-        }
-    }
+    std::optional<std::string> text;
+    if (fstat(descriptor, &status) == 0 && status.st_uid == geteuid())
+        text = readBounded(descriptor, limit);
     ::close(descriptor);
-    return file;
+    return text;
 }
 
 bool PrivateFolder::write(const std::string& name, const std::string& text) const {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,11 +11,6 @@ namespace lumora::ddc {
 // without blocking; they are written through a temporary file made exclusively beside them.
 class PrivateFolder {
 public:
-    struct FileText {
-        std::string text;
-        std::chrono::system_clock::time_point modified;
-    };
-
     // The folder, made with mode 0700 when missing (its parent too, one level); nothing when it
     // is a link, not a folder or not this user's.
     static std::optional<PrivateFolder> open(const std::filesystem::path& folder);
@@ -28,7 +22,7 @@ public:
     static std::optional<std::filesystem::path> runtimeLocation();
 
     // Nothing when the file is missing, unsafe or larger than `limit` bytes.
-    std::optional<FileText> read(const std::string& name, size_t limit) const;
+    std::optional<std::string> read(const std::string& name, size_t limit) const;
     // Replaces the file whole; false when it could not.
     bool write(const std::string& name, const std::string& text) const;
 

@@ -22,7 +22,8 @@ int runOnThisSystem(int argc, char* argv[], Command command, const char* display
     const Numbering numbering(displaySerials);
     LinuxI2cBusOpener buses(timing);
     PluginDetector detector(PluginDetector::besideExecutable(), "/dev", timing);
-    CachedDirectory directory(cache, numbering, buses, detector);
+    const DrmConnectors connectors("/sys/class/drm");
+    CachedDirectory directory(cache, numbering, buses, detector, connectors);
     const Outcome outcome = command({argv + 1, argv + argc}, directory);
     std::cout << outcome.out << std::flush;
     std::cerr << outcome.err << std::flush;

@@ -27,7 +27,7 @@ Result<SetVcpRequest, Failure> parsePanelctlCommandLine(const std::vector<std::s
             request.serial = arguments[++i];
             haveSerial = true;
         } else if (argument.rfind("--", 0) == 0) {
-            return usageError("参数错误：未知选项 “" + argument + "”");
+            return usageError("参数错误：未知选项 “" + printable(argument) + "”");
         } else {
             operands.push_back(argument);
         }
@@ -38,10 +38,10 @@ Result<SetVcpRequest, Failure> parsePanelctlCommandLine(const std::vector<std::s
         return usageError("参数错误：需要功能码和值两个参数");
     const std::optional<long long> feature = parseUnsigned(operands[0], 0xFF);
     if (!feature)
-        return usageError("参数错误：无效的功能码 “" + operands[0] + "”（0–255）");
+        return usageError("参数错误：无效的功能码 “" + printable(operands[0]) + "”（0–255）");
     const std::optional<long long> value = parseUnsigned(operands[1], 0xFFFF);
     if (!value)
-        return usageError("参数错误：无效的值 “" + operands[1] + "”（0–65535）");
+        return usageError("参数错误：无效的值 “" + printable(operands[1]) + "”（0–65535）");
     request.feature = uint8_t(*feature);
     request.value = uint16_t(*value);
     return request;

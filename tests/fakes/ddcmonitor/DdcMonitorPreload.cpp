@@ -27,8 +27,13 @@
 //                          drop-after-set  a message to 0x37 within 50 ms of the last Set VCP
 //                                          Feature, from any process, is ignored (a read gets
 //                                          the null message)
+//     connector          a DRM connector name ("DP-1"): sys/class/drm/card0-DP-1 drives this bus
+//                        (its ddc link names the adapter; edid and status follow the monitor)
 //     messages           kept here: I2C messages the bus carried, all processes together (each
 //                        read or write, each message of an I2C_RDWR, failed ones too)
+//     log                kept here: one line per such message: CLOCK_MONOTONIC microseconds at
+//                        its start, process id, read or write, address, size, first 16 bytes in
+//                        hexadecimal, errno (0: done)
 //     last-set           kept here: CLOCK_MONOTONIC nanoseconds of the last Set VCP Feature
 //     node               made here: the file behind the bus's open descriptors
 //   bus-timing           flag: every message takes 90 µs a byte, address included (100 kHz)
@@ -235,6 +240,25 @@ public:
         close(fd);
     }
 
+    void logMessage(int64_t start, uint16_t address, bool reading, const uint8_t* data, size_t size,
+                    int error) const {
+        static const char digits[] = "0123456789abcdef";
+        std::string bytes;
+        for (size_t i = 0; i < std::min<size_t>(size, 16); ++i)
+            bytes += std::string{digits[data[i] >> 4], digits[data[i] & 0xF]};
+        const std::string line = std::to_string(start / 1000) + " " + std::to_string(getpid()) +
+                                 (reading ? " read 0x" : " write 0x") +
+                                 std::string{digits[(address >> 4) & 0xF], digits[address & 0xF]} +
+                                 " " + std::to_string(size) + " " + (bytes.empty() ? "-" : bytes) +
+                                 " " + std::to_string(error) + "\n";
+        const int fd =
+            open((m_dir / "log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return;
+        (void)::write(fd, line.data(), line.size());
+        close(fd);
+    }
+
     void markSet() const { writeText(m_dir / "last-set", std::to_string(nanosecondsNow()) + "\n"); }
 
     bool settlingAfterSet() const {
@@ -427,18 +451,18 @@ void handleRequest(const Monitor& monitor, BusState& state, const uint8_t* data,
         const std::string text = capabilities(monitor);
         const size_t offset = std::min<size_t>(request[1] << 8 | request[2], text.size());
         const size_t count = std::min<size_t>(32, text.size() - offset);
-        std::vector<uint8_t> fragment = {0xE3, request[1], request[2]};
-        fragment.insert(fragment.end(), text.begin() + offset, text.begin() + offset + count);
+        std::vector<uint8_t> fragment(3 + count);
+        fragment[0] = 0xE3;
+        fragment[1] = request[1];
+        fragment[2] = request[2];
+        std::copy_n(text.begin() + long(offset), count, fragment.begin() + 3);
         state.reply = reply(fragment);
     }
 }
 
-// One I2C message on an emulated bus. Returns 0 or an errno.
-int transfer(int bus, uint16_t address, bool reading, uint8_t* data, size_t size) {
-    const Monitor monitor(bus);
-    if (!monitor.present())
-        return ENODEV;
-    monitor.countMessage();
+// What the monitor does with one I2C message. Returns 0 or an errno.
+int carry(const Monitor& monitor, uint16_t address, bool reading, uint8_t* data, size_t size) {
+    const int bus = monitor.bus();
     if (flagSet("bus-timing"))
         std::this_thread::sleep_for(byteTime * (size + 1));
     const std::lock_guard guard(lock);
@@ -477,6 +501,18 @@ int transfer(int bus, uint16_t address, bool reading, uint8_t* data, size_t size
     answer.resize(std::max(answer.size(), size), 0x00);
     std::copy_n(answer.begin(), size, data);
     return 0;
+}
+
+// One I2C message on an emulated bus. Returns 0 or an errno.
+int transfer(int bus, uint16_t address, bool reading, uint8_t* data, size_t size) {
+    const Monitor monitor(bus);
+    if (!monitor.present())
+        return ENODEV;
+    const int64_t start = nanosecondsNow();
+    monitor.countMessage();
+    const int error = carry(monitor, address, reading, data, size);
+    monitor.logMessage(start, address, reading, data, size, error);
+    return error;
 }
 
 // ---- Descriptors of open emulated buses ----
@@ -546,6 +582,29 @@ std::optional<int> nodeAccess(const char* path, int mode) {
 
 // ---- sysfs, as the ddcutil command reads it ----
 
+// A connector keeps the EDID of what is plugged into it, as the kernel does at a hot-plug.
+void syncConnectors(const fs::path& drm) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(*stateDir(), error)) {
+        const std::optional<int> bus = busOfName(entry.path().filename().string());
+        const std::string name = bus ? Monitor(*bus).text("connector", "") : "";
+        if (name.empty())
+            continue;
+        const Monitor monitor(*bus);
+        const fs::path connector = drm / ("card0-" + name);
+        fs::create_directories(connector, error);
+        if (!fs::is_symlink(connector / "ddc"))
+            fs::create_directory_symlink("../../../bus/i2c/devices/i2c-" + std::to_string(*bus),
+                                         connector / "ddc", error);
+        const std::vector<uint8_t> block =
+            monitor.present() && !monitor.has("no-edid") ? edid(monitor) : std::vector<uint8_t>{};
+        const std::string bytes(block.begin(), block.end());
+        if (readText(connector / "edid") != bytes || !fs::exists(connector / "edid"))
+            writeText(connector / "edid", bytes);
+        writeText(connector / "status", monitor.present() ? "connected\n" : "disconnected\n");
+    }
+}
+
 // Brought up to date once a process looks, so it follows the monitors present now; only changed,
 // never cleared, as other processes may be reading it.
 void syncSysfs() {
@@ -574,6 +633,7 @@ void syncSysfs() {
         writeText(node / "name", "emulated DDC/CI monitor\n");
         writeText(node / "dev", std::to_string(i2cDevMajor) + ":" + std::to_string(bus) + "\n");
     }
+    syncConnectors(sys / "class/drm");
 }
 
 // /sys/bus/i2c/... and /sys/class/drm/... are read from the state folder's sys/.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace lumora::ddc {
+
+// The kernel's display connectors (/sys/class/drm/cardN-CONNECTOR). A connector whose `ddc` link
+// names an I2C adapter keeps, in its `edid` file, the EDID the kernel read from the monitor on
+// that bus when it was last plugged in: asking it costs the bus nothing.
+class DrmConnectors {
+public:
+    explicit DrmConnectors(std::filesystem::path folder);
+
+    // The EDID's base block the connector on /dev/i2c-<bus> holds; nothing when no connector
+    // drives that bus or it holds no EDID (nothing plugged in, or a driver that keeps none).
+    std::optional<std::vector<uint8_t>> edid(int bus) const;
+
+private:
+    std::filesystem::path m_folder;
+};
+
+} // namespace lumora::ddc
