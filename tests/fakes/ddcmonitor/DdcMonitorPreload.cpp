@@ -20,6 +20,7 @@
 //                          no-access       open and access fail with EACCES
 //                          nack            messages to 0x37 fail with ENXIO
 //                          nack-eremoteio  messages to 0x37 fail with EREMOTEIO
+//                          timeout         messages to 0x37 fail with ETIMEDOUT after 200 ms
 //                          bad-checksum    replies from 0x37 carry a wrong checksum
 //                          null-reply      every reply from 0x37 is the null message
 //                          no-edid         messages to 0x50 fail with ENXIO
@@ -485,6 +486,10 @@ int carry(const Monitor& monitor, uint16_t address, bool reading, uint8_t* data,
         return ENXIO;
     if (monitor.has("nack-eremoteio"))
         return EREMOTEIO;
+    if (monitor.has("timeout")) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return ETIMEDOUT;
+    }
     const bool dropped = monitor.has("drop-after-set") && monitor.settlingAfterSet();
     if (!reading) {
         if (!dropped)
