@@ -3,20 +3,29 @@
 //    made at evenly spread moments of the 0.2 s poll, with change events and with the poll alone;
 //  - CPU time of an idle tick (reading unchanged) next to a bare Qt timer that makes the same
 //    library call (dlopen, dlsym, call, dlclose), in alternating rounds of one run, and the CPU
-//    share of following at rest.
+//    share of following at rest;
+//  - with our DDC tools on two emulated monitors with DDC/CI's timing, the step that reads each
+//    monitor back beside the one that only sends: change event to both monitors set, the DDC span
+//    of a step (its first I2C message to the second monitor's Set VCP), and a held brightness key
+//    (a change every 50 ms for 1 s) until both monitors hold the last level.
 
 #include "BenchDesk.h"
+#include "BuildConfig.h"
+#include "support/EmulatedMonitors.h"
 #include "control/BrightnessController.h"
 #include "platform/BacklightEvents.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <dlfcn.h>
+#include <limits>
+#include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -66,8 +75,13 @@ struct Spread {
     double worst;
 };
 
+Spread spread(std::vector<double> found) {
+    std::sort(found.begin(), found.end());
+    return {found[found.size() / 2], found.back()};
+}
+
 Spread latencies(BrightnessController& controller, const FakeBrightness& brightness,
-                 const std::function<void()>& announce) {
+                 const std::function<void()>& announce, int changes = ::changes) {
     std::vector<double> found;
     for (int i = 0; i < changes; ++i) {
         runFor(i * 200 / changes);
@@ -80,8 +94,7 @@ Spread latencies(BrightnessController& controller, const FakeBrightness& brightn
             },
             level));
     }
-    std::sort(found.begin(), found.end());
-    return {found[changes / 2], found.back()};
+    return spread(found);
 }
 
 // A bare Qt timer doing what an idle tick must at least do: the library call, with the
@@ -108,6 +121,134 @@ private:
     QByteArray m_library;
     QTimer m_timer;
 };
+
+#ifdef LUMORA_DDC_MONITOR_PRELOAD
+
+qint64 monotonicMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// The emulator's log lines since `since`: time, process, direction, address, size, bytes, errno.
+QList<QStringList> messagesSince(const EmulatedMonitors& monitors, int bus, qint64 since) {
+    QList<QStringList> found;
+    for (const QString& line : monitors.log(bus)) {
+        const QStringList fields = line.split(' ');
+        if (fields.size() >= 6 && fields[0].toLongLong() >= since)
+            found.append(fields);
+    }
+    return found;
+}
+
+// Milliseconds from the first I2C message after `since` to the second monitor's Set VCP.
+double ddcSpan(const EmulatedMonitors& monitors, qint64 since) {
+    qint64 first = std::numeric_limits<qint64>::max();
+    qint64 set = 0;
+    for (const int bus : {4, 5}) {
+        for (const QStringList& message : messagesSince(monitors, bus, since)) {
+            first = std::min(first, message[0].toLongLong());
+            const bool isSet = message[2] == "write" && message[3] == "0x37" &&
+                               message[5].mid(4, 2) == "03";
+            if (bus == 5 && isSet && !set)
+                set = message[0].toLongLong();
+        }
+    }
+    return set ? double(set - first) / 1000 : 0;
+}
+
+struct DdcFigures {
+    Spread event;
+    Spread span;
+    double heldSettled;
+    qsizetype heldSets;
+};
+
+DdcFigures followOnTheBus(const EmulatedMonitors& monitors, BenchDesk& desk, bool readBackLater) {
+    ControllerConfig config = desk.config();
+    config.executable = config.detectionTool = QStringLiteral(LUMORA_DDC);
+    config.applicationFolder = QFileInfo(config.executable).path();
+    config.setsWithoutReadBack = readBackLater;
+    config.toolTimeLimit = std::chrono::seconds(10);
+    BrightnessController controller(config, desk.displays, desk.loginItem);
+    const int counter = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    BacklightEvents events(counter, QSocketNotifier::Read);
+    QObject::connect(&events, &BacklightEvents::changed, &controller,
+                     &BrightnessController::builtinBrightnessChanged);
+    const auto announce = [&] {
+        const uint64_t one = 1;
+        (void)write(counter, &one, sizeof one);
+    };
+    desk.brightness.level(50);
+    controller.toggleAutoSync();
+
+    constexpr int steps = 15;
+    std::vector<double> spans;
+    std::vector<double> latency;
+    for (int i = 0; i < steps; ++i) {
+        runFor(300); // the monitors are at rest, the last read-back done
+        const int level = 20 + (i % 2 ? 40 : 0) + i % 7;
+        const qint64 since = monotonicMicroseconds();
+        latency.push_back(followLatency(
+            controller,
+            [&] {
+                desk.brightness.level(level);
+                announce();
+            },
+            level));
+        spans.push_back(ddcSpan(monitors, since));
+    }
+
+    runFor(1000);
+    const qint64 since = monotonicMicroseconds();
+    constexpr int held = 20;
+    for (int i = 0; i < held; ++i) {
+        desk.brightness.level(30 + i);
+        announce();
+        if (i + 1 < held)
+            runFor(50);
+    }
+    QElapsedTimer settled;
+    settled.start();
+    const QString last = QString::number(30 + held - 1);
+    while (!(monitors.holds(4, "10") == last && monitors.holds(5, "10") == last) &&
+           settled.elapsed() < 3000)
+        runFor(1);
+    const double heldSettled = double(settled.nsecsElapsed()) / 1e6;
+    qsizetype sets = 0;
+    for (const QStringList& message : messagesSince(monitors, 5, since))
+        sets += message[2] == "write" && message[3] == "0x37" && message[5].mid(4, 2) == "03";
+    controller.toggleAutoSync();
+    ::close(counter);
+    return {spread(latency), spread(spans), heldSettled, sets};
+}
+
+void printFollowOnTheBus() {
+    if (std::string_view(build::displaySerials) != build::placeholderSerials)
+        return; // the tools of this build number monitors by configured serials
+    EmulatedMonitors monitors;
+    monitors.add(4, "DELL U2720Q", "CFV9N13");
+    monitors.add(5, "LG HDR 4K", "205NTAB1K123");
+    monitors.withBusTiming();
+    BenchDesk desk;
+    const DdcFigures before = followOnTheBus(monitors, desk, false);
+    const DdcFigures after = followOnTheBus(monitors, desk, true);
+    std::printf("our DDC tools, two emulated monitors with DDC/CI timing, change events:\n");
+    std::printf("                          read back in the step   send only (--noverify)\n");
+    std::printf("  event to both set       %6.1f / %6.1f ms        %6.1f / %6.1f ms  "
+                "(median / worst; goal: 50 / 120)\n",
+                before.event.median, before.event.worst, after.event.median, after.event.worst);
+    std::printf("  DDC span of a step      %6.1f / %6.1f ms        %6.1f / %6.1f ms  "
+                "(goal: median 40)\n",
+                before.span.median, before.span.worst, after.span.median, after.span.worst);
+    std::printf("  held key, settled after %6.1f ms                 %6.1f ms           "
+                "(goal: 100)\n",
+                before.heldSettled, after.heldSettled);
+    std::printf("  held key, sets to the second monitor for 20 changes: %lld and %lld\n",
+                qint64(before.heldSets), qint64(after.heldSets));
+}
+
+#endif
 
 } // namespace
 
@@ -172,5 +313,8 @@ int main(int argc, char* argv[]) {
     std::printf("  ratio             %6.2f (goal: at most 1.2)\n", ours / baseline);
     std::printf("  CPU share         %6.3f %% of one core (goal: under 0.1)\n",
                 ourCpu / (rounds * roundSeconds) * 100);
+#ifdef LUMORA_DDC_MONITOR_PRELOAD
+    printFollowOnTheBus();
+#endif
     return 0;
 }

@@ -2,17 +2,14 @@
 #include "control/BrightnessController.h"
 #include "fakes/FakeDisplays.h"
 #include "fakes/FakeLoginItem.h"
+#include "support/EmulatedMonitors.h"
 #include "support/Eventually.h"
 #include "support/FakeBrightness.h"
 #include "support/ThreeScreens.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 // Lumora as installed, with the placeholder serials, on a desk it was not built for: two emulated
 // monitors with serials of their own, the real DDC tools and their real detection, a fake
@@ -32,22 +29,12 @@ const Screen lgScreen{
 class AnyDeskTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        monitor(4, "DELL U2720Q", "CFV9N13");
-        monitor(5, "LG HDR 4K", "205NTAB1K123");
-        QDir(root.path()).mkpath("home");
-        QDir(root.path()).mkpath("run");
-        chmod(root.filePath("run").toUtf8(), 0700);
-        // The tools inherit these: they see the emulated monitors and keep their cache here.
-        qputenv("LD_PRELOAD", LUMORA_DDC_MONITOR_PRELOAD);
-        qputenv("LUMORA_DDC_EMULATOR", root.filePath("state").toUtf8());
-        qputenv("HOME", root.filePath("home").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", root.filePath("run").toUtf8());
-        qunsetenv("XDG_CACHE_HOME");
+        monitors.add(4, "DELL U2720Q", "CFV9N13");
+        monitors.add(5, "LG HDR 4K", "205NTAB1K123");
         displays.builtin = {1};
         displays.main = 1;
         displays.setScreens({builtinScreen, dellScreen, lgScreen});
     }
-    void TearDown() override { qunsetenv("LD_PRELOAD"); }
 
     ControllerConfig config() const {
         const QString tools = QFileInfo(QStringLiteral(LUMORA_LUMINANCE_TOOL)).path();
@@ -61,24 +48,8 @@ protected:
                 .brightnessLibrary = FakeBrightness::library(),
                 .overlayTiming = {}};
     }
-    QString folder(int bus) const { return root.filePath("state/i2c-" + QString::number(bus)); }
-    void write(const QString& file, const QString& text) const {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(text.toUtf8());
-    }
-    void monitor(int bus, const QString& name, const QString& serial) const {
-        QDir(root.path()).mkpath(folder(bus) + "/vcp");
-        write(folder(bus) + "/name", name);
-        write(folder(bus) + "/serial", serial);
-    }
-    void fault(int bus, const QString& words) const { write(folder(bus) + "/faults", words); }
-    // What the monitor holds of a feature ("10" luminance, "d6" power mode); "" before any set.
-    QString holds(int bus, const QString& feature) const {
-        QFile in(folder(bus) + "/vcp/" + feature);
-        return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).section(' ', 0, 0)
-                                            : "";
-    }
+    void fault(int bus, const QString& words) const { monitors.fault(bus, words); }
+    QString holds(int bus, const QString& feature) const { return monitors.holds(bus, feature); }
     QStringList rows(const BrightnessController& controller) const {
         QStringList shown;
         for (const Monitor& monitor : controller.monitors())
@@ -86,7 +57,7 @@ protected:
         return shown;
     }
 
-    QTemporaryDir root;
+    EmulatedMonitors monitors;
     FakeDisplays displays;
     FakeLoginItem loginItem;
     FakeBrightness brightness;

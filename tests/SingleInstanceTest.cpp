@@ -105,8 +105,11 @@ public:
         QFile::link(LUMORA_FAKE_TOOL, path("panelctl"));
         QFile::copy(LUMORA_FAKE_BRIGHTNESS_LIBRARY, path("libDisplayServices.so"));
         QDir(m_folder.path()).mkdir("run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        script("lumora-ddc", {"display * get luminance\tout=50", "display * max luminance\tout=100",
-                              "display * set luminance *\tout=$5"});
+        script("lumora-ddc", {"detect --tabs\tout=2\\t1111111111111\\tMi 27 NU\\t4\\t1\\n"
+                              "3\\t2222222222222\\tMi Monitor\\t5\\t1\\n",
+                              "display * get luminance\tout=50", "display * max luminance\tout=100",
+                              "display * set luminance *\tout=$5",
+                              "--noverify display * set luminance *\tout=$6"});
         script("panelctl", {});
         level("fail");
     }
@@ -182,16 +185,16 @@ TEST_P(SingleInstanceTest, TwoStartsFollowWithOneControllerAndQuitLeavesTheMonit
     EXPECT_EQ(later.exitCode(), 0) << later.readAllStandardError().toStdString();
 
     desk.level("0.4");
-    ASSERT_EVENTUALLY(desk.log("lumora-ddc").contains("display 3 set luminance 40"));
+    ASSERT_EVENTUALLY(desk.log("lumora-ddc").contains("--noverify display 3 set luminance 40"));
     const QStringList luminance = desk.log("lumora-ddc");
     EXPECT_EQ(countOf(luminance, "display 2 get luminance"), 1) << "one first refresh";
-    EXPECT_EQ(countOf(luminance, "display 2 set luminance 40"), 1);
-    EXPECT_EQ(countOf(luminance, "display 3 set luminance 40"), 1);
+    EXPECT_EQ(countOf(luminance, "--noverify display 2 set luminance 40"), 1);
+    EXPECT_EQ(countOf(luminance, "--noverify display 3 set luminance 40"), 1);
 
     // The second monitor's switch-off never answers: the quit comes while it runs.
     desk.script("panelctl", {"setvcp --noverify --sn * 0xD6 0x04\thang"});
     desk.level("0");
-    const QString firstOff = "setvcp --noverify --sn 0000000000001 0xD6 0x04";
+    const QString firstOff = "setvcp --noverify --sn 1111111111111 0xD6 0x04";
     ASSERT_EVENTUALLY(desk.log("panelctl").contains(firstOff));
     const qsizetype beforeQuit = desk.log("panelctl").size();
 
@@ -201,8 +204,8 @@ TEST_P(SingleInstanceTest, TwoStartsFollowWithOneControllerAndQuitLeavesTheMonit
     EXPECT_EQ(owner.exitCode(), 0);
     const QStringList afterQuit = desk.log("panelctl").mid(beforeQuit);
     EXPECT_EQ(afterQuit.size(), 4) << afterQuit.join('\n').toStdString();
-    EXPECT_EQ(countOf(afterQuit, "setvcp --noverify --sn 0000000000001 0xD6 0x01"), 2);
-    EXPECT_EQ(countOf(afterQuit, "setvcp --noverify --sn 0000000000002 0xD6 0x01"), 2);
+    EXPECT_EQ(countOf(afterQuit, "setvcp --noverify --sn 1111111111111 0xD6 0x01"), 2);
+    EXPECT_EQ(countOf(afterQuit, "setvcp --noverify --sn 2222222222222 0xD6 0x01"), 2);
     EXPECT_EQ(desk.processesLeft(), 0) << "the hanging tool was stopped, not orphaned";
 }
 

@@ -99,6 +99,10 @@ void BrightnessController::notePowerMissed(qsizetype index, bool on, const Failu
     // never switched off is taken as on, so that a monitor without the power feature follows.
     if (on && m_states[index].power == MonitorState::Power::Unknown)
         m_states[index].power = MonitorState::Power::On;
+    // A switch-off the quit cut short may have reached the monitor: it is switched on when
+    // Lumora leaves.
+    if (!on && m_isQuitting)
+        m_states[index].power = MonitorState::Power::Off;
     (void)noteOutcome(index, Result<void, Failure>(failure));
 }
 

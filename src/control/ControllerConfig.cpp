@@ -21,6 +21,7 @@ ControllerConfig ControllerConfig::standard() {
                        : QStringList(),
         .detectionTool =
             configured ? QString() : QDir(folder).filePath(QStringLiteral("lumora-ddc")),
+        .setsWithoutReadBack = std::string_view(build::luminanceTool) == "lumora-ddc",
         .signalWakeDisplayNames = {QStringLiteral("Mi Monitor")},
         .toolTimeLimit = 10s,
         .applicationFolder = folder,

@@ -1,0 +1,63 @@
+#include "support/EmulatedMonitors.h"
+
+#include <QDir>
+#include <QFile>
+#include <sys/stat.h>
+
+namespace lumora::test {
+
+EmulatedMonitors::EmulatedMonitors() {
+    QDir(m_root.path()).mkpath("state");
+    QDir(m_root.path()).mkpath("home");
+    QDir(m_root.path()).mkpath("run");
+    chmod(m_root.filePath("run").toUtf8(), 0700);
+    qputenv("LD_PRELOAD", LUMORA_DDC_MONITOR_PRELOAD);
+    qputenv("LUMORA_DDC_EMULATOR", m_root.filePath("state").toUtf8());
+    qputenv("HOME", m_root.filePath("home").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", m_root.filePath("run").toUtf8());
+    qunsetenv("XDG_CACHE_HOME");
+}
+
+EmulatedMonitors::~EmulatedMonitors() {
+    qunsetenv("LD_PRELOAD");
+    qunsetenv("LUMORA_DDC_EMULATOR");
+}
+
+void EmulatedMonitors::add(int bus, const QString& name, const QString& serial) const {
+    QDir(m_root.path()).mkpath(folder(bus) + "/vcp");
+    write(folder(bus) + "/name", name);
+    write(folder(bus) + "/serial", serial);
+}
+
+void EmulatedMonitors::withBusTiming() const {
+    write(m_root.filePath("state/bus-timing"), "");
+    write(m_root.filePath("state/reply-delay"), "");
+}
+
+void EmulatedMonitors::fault(int bus, const QString& words) const {
+    write(folder(bus) + "/faults", words);
+}
+
+QString EmulatedMonitors::holds(int bus, const QString& feature) const {
+    QFile in(folder(bus) + "/vcp/" + feature);
+    return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).section(' ', 0, 0) : "";
+}
+
+QStringList EmulatedMonitors::log(int bus) const {
+    QFile in(folder(bus) + "/log");
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(in.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QString EmulatedMonitors::folder(int bus) const {
+    return m_root.filePath("state/i2c-" + QString::number(bus));
+}
+
+void EmulatedMonitors::write(const QString& file, const QString& text) const {
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(text.toUtf8());
+}
+
+} // namespace lumora::test
