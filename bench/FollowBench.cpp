@@ -11,9 +11,9 @@
 
 #include "BenchDesk.h"
 #include "BuildConfig.h"
-#include "support/EmulatedMonitors.h"
 #include "control/BrightnessController.h"
 #include "platform/BacklightEvents.h"
+#include "support/EmulatedMonitors.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,12 +21,14 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <dlfcn.h>
 #include <limits>
 #include <string_view>
 #include <sys/eventfd.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace lumora;
@@ -148,8 +150,8 @@ double ddcSpan(const EmulatedMonitors& monitors, qint64 since) {
     for (const int bus : {4, 5}) {
         for (const QStringList& message : messagesSince(monitors, bus, since)) {
             first = std::min(first, message[0].toLongLong());
-            const bool isSet = message[2] == "write" && message[3] == "0x37" &&
-                               message[5].mid(4, 2) == "03";
+            const bool isSet =
+                message[2] == "write" && message[3] == "0x37" && message[5].mid(4, 2) == "03";
             if (bus == 5 && isSet && !set)
                 set = message[0].toLongLong();
         }
@@ -200,16 +202,25 @@ DdcFigures followOnTheBus(const EmulatedMonitors& monitors, BenchDesk& desk, boo
     }
 
     runFor(1000);
+    // The key is held in the kernel's time, not ours: the changes come from a thread of their own
+    // while the main thread follows them.
     const qint64 since = monotonicMicroseconds();
     constexpr int held = 20;
-    for (int i = 0; i < held; ++i) {
-        desk.brightness.level(30 + i);
-        announce();
-        if (i + 1 < held)
-            runFor(50);
-    }
+    std::atomic<bool> lastChangeMade = false;
+    std::thread key([&] {
+        for (int i = 0; i < held; ++i) {
+            if (i > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            desk.brightness.level(30 + i);
+            announce();
+        }
+        lastChangeMade = true;
+    });
+    while (!lastChangeMade)
+        runFor(1);
     QElapsedTimer settled;
     settled.start();
+    key.join();
     const QString last = QString::number(30 + held - 1);
     while (!(monitors.holds(4, "10") == last && monitors.holds(5, "10") == last) &&
            settled.elapsed() < 3000)
