@@ -39,10 +39,8 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
         m_states.append(MonitorState());
         m_states.back().serial = config.displaySerialNumbers.value(index);
     }
-    if (!config.detectionTool.isEmpty()) {
-        m_finder.emplace(std::move(config.detectionTool), m_toolRunner);
-        detectMonitors();
-    }
+    if (!config.detectionTool.isEmpty())
+        findMonitors(MonitorFinder(std::move(config.detectionTool), m_toolRunner));
     refresh();
     registerScreenObserver();
 }

@@ -151,6 +151,7 @@ private:
     QString panelctlPath() const;
 
     // Finding the monitors (BrightnessControllerMonitors.cpp), where no serials are configured.
+    void findMonitors(MonitorFinder finder);
     void requestDetection();
     void runDetection();
     // Takes in what the DDC tool finds; answers the places a monitor came to.

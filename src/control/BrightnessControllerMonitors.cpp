@@ -4,6 +4,23 @@
 
 namespace lumora {
 
+namespace {
+
+// A place whose monitor gave no name, or that no monitor has held yet.
+QString placeName(qint64 displayIndex) {
+    return QStringLiteral("显示器 %1").arg(displayIndex);
+}
+
+} // namespace
+
+void BrightnessController::findMonitors(MonitorFinder finder) {
+    m_finder.emplace(std::move(finder));
+    // The fixed names belong to configured monitors: until one is found, a place is just a place.
+    for (Monitor& monitor : m_monitors)
+        monitor.name = placeName(monitor.displayIndex);
+    (void)detectMonitors();
+}
+
 void BrightnessController::systemResumed() {
     // Monitors often come back at a level of their own: every one is due for the level again.
     for (MonitorState& state : m_states)
