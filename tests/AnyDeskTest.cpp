@@ -2,11 +2,14 @@
 #include "control/BrightnessController.h"
 #include "fakes/FakeDisplays.h"
 #include "fakes/FakeLoginItem.h"
+#include "platform/SystemSleep.h"
 #include "support/EmulatedMonitors.h"
 #include "support/Eventually.h"
 #include "support/FakeBrightness.h"
+#include "support/PrivateBus.h"
 #include "support/ThreeScreens.h"
 
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -119,6 +122,21 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     ASSERT_EVENTUALLY_EQ(holds(4, "10"), "35");
     ASSERT_EVENTUALLY_EQ(controller.status(), "自动同步失败：LG HDR 4K 没有接受亮度 35，仍为 80");
     EXPECT_EQ(controller.monitors()[1].brightness, 80);
+
+    // Woken from sleep, a monitor back at a level of its own is given the built-in one again.
+    fault(5, "");
+    controller.syncToMainDisplay();
+    PrivateBus bus;
+    QDBusConnection logind = QDBusConnection::connectToBus(bus.address(), "logind");
+    ASSERT_TRUE(logind.registerService("org.freedesktop.login1"));
+    SystemSleep sleep(QDBusConnection::connectToBus(bus.address(), "lumora"));
+    QObject::connect(&sleep, &SystemSleep::resumed, &controller,
+                     &BrightnessController::systemResumed);
+    monitors.setHolds(5, "10", "20");
+    QDBusMessage resumed = QDBusMessage::createSignal(
+        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+    ASSERT_TRUE(logind.send(resumed << false));
+    ASSERT_EVENTUALLY_EQ(holds(5, "10"), "35");
 }
 
 } // namespace

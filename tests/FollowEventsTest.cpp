@@ -1,5 +1,6 @@
 #include "platform/BacklightEvents.h"
 #include "platform/LinuxBuiltinPanel.h"
+#include "platform/SystemSleep.h"
 #include "support/ControllerRig.h"
 #include "support/Eventually.h"
 
@@ -114,7 +115,8 @@ TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
         writeConnector(drm, {"card0-eDP-1", "connected", enabled, dpms});
     };
     panelConnector("enabled", "On");
-    LinuxBuiltinPanel panel(displays, drm.path(), QDBusConnection(QStringLiteral("no bus")));
+    SystemSleep sleep(QDBusConnection(QStringLiteral("no bus")));
+    LinuxBuiltinPanel panel(displays, drm.path(), QDBusConnection(QStringLiteral("no bus")), sleep);
     controller().setBuiltinPanel(panel);
     followFrom(60);
 
@@ -176,8 +178,9 @@ TEST(LinuxBuiltinPanelTest, TheConnectorsTellADarkPanel) {
         const QTemporaryDir drm;
         for (const QStringList& connector : row.connectors)
             writeConnector(drm, connector);
+        SystemSleep sleep(QDBusConnection(QStringLiteral("no bus")));
         const LinuxBuiltinPanel panel(noScreens, drm.path(),
-                                      QDBusConnection(QStringLiteral("no bus")));
+                                      QDBusConnection(QStringLiteral("no bus")), sleep);
         EXPECT_EQ(panel.isKnownOff(), row.isKnownOff) << row.name;
     }
 }

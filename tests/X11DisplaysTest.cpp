@@ -2,6 +2,7 @@
 #include "control/WakeMode.h"
 #include "platform/Edid.h"
 #include "platform/LinuxBuiltinPanel.h"
+#include "platform/SystemSleep.h"
 #include "support/EdidBytes.h"
 
 #include <QDBusConnection>
@@ -152,8 +153,9 @@ TEST_F(X11DisplaysTest, NamesWhoseNumbersCollideStillGetTheirOwn) {
 
 TEST_F(X11DisplaysTest, APanelScreenThatGoesIsADarkPanel) {
     const QTemporaryDir noConnectors;
+    SystemSleep sleep(QDBusConnection(QStringLiteral("no bus")));
     LinuxBuiltinPanel panel(displays, noConnectors.path(),
-                            QDBusConnection(QStringLiteral("no bus")));
+                            QDBusConnection(QStringLiteral("no bus")), sleep);
     EXPECT_FALSE(panel.isKnownOff()) << "no built-in screen seen yet: nothing is known";
     const auto showsPanel = [&] {
         const QList<lumora::Screen> screens = displays.screens();

@@ -79,8 +79,9 @@ int main(int argc, char* argv[]) {
     lumora::X11Displays displays(desktopModes.get(), QStringLiteral("/sys/class/drm"));
     lumora::XdgAutostart loginItem(loginCommand(), lumora::XdgAutostart::defaultFolder());
     // Whether the laptop's panel is lit: a closed lid's backlight reading is not the user's level.
+    lumora::SystemSleep sleep(QDBusConnection::systemBus());
     lumora::LinuxBuiltinPanel panel(displays, QStringLiteral("/sys/class/drm"),
-                                    QDBusConnection::systemBus());
+                                    QDBusConnection::systemBus(), sleep);
     lumora::LumoraApp lumora(lumora::ControllerConfig::standard(), displays, loginItem);
     // The controller exists, and knows the panel, before anything can ask for a window.
     lumora.controller().setBuiltinPanel(panel);
@@ -102,7 +103,6 @@ int main(int argc, char* argv[]) {
                       : "Lumora：没有背光变化事件，每 0.2 秒读取一次亮度\n",
                stderr);
 
-    lumora::SystemSleep sleep(QDBusConnection::systemBus());
     QObject::connect(&sleep, &lumora::SystemSleep::resumed, &lumora.controller(),
                      &lumora::BrightnessController::systemResumed);
 

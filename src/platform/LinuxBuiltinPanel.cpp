@@ -2,6 +2,7 @@
 
 #include "platform/Displays.h"
 #include "platform/RegularFile.h"
+#include "platform/SystemSleep.h"
 #include "platform/X11Displays.h"
 
 #include <QDBusMessage>
@@ -54,9 +55,11 @@ bool connectorsDark(const QString& drmFolder) {
 } // namespace
 
 LinuxBuiltinPanel::LinuxBuiltinPanel(Displays& displays, QString drmFolder,
-                                     QDBusConnection systemBus, QObject* parent)
+                                     QDBusConnection systemBus, SystemSleep& sleep, QObject* parent)
     : BuiltinPanel(parent), m_displays(displays), m_drmFolder(std::move(drmFolder)),
       m_systemBus(std::move(systemBus)) {
+    connect(&sleep, &SystemSleep::goingToSleep, this, [this] { setAsleep(true); });
+    connect(&sleep, &SystemSleep::resumed, this, [this] { setAsleep(false); });
     watchLogind();
     watchConnectors();
     connect(&m_displays, &Displays::screenParametersChanged, this,
@@ -85,8 +88,8 @@ void LinuxBuiltinPanel::logindPropertiesChanged(const QString& interface,
         update();
 }
 
-void LinuxBuiltinPanel::prepareForSleep(bool start) {
-    m_isAsleep = start;
+void LinuxBuiltinPanel::setAsleep(bool isAsleep) {
+    m_isAsleep = isAsleep;
     update();
 }
 
@@ -119,8 +122,6 @@ void LinuxBuiltinPanel::watchLogind() {
                         QStringLiteral("org.freedesktop.DBus.Properties"),
                         QStringLiteral("PropertiesChanged"), this,
                         SLOT(logindPropertiesChanged(QString, QVariantMap, QStringList)));
-    m_systemBus.connect(logindService, logindPath, logindManager, QStringLiteral("PrepareForSleep"),
-                        this, SLOT(prepareForSleep(bool)));
 }
 
 void LinuxBuiltinPanel::watchConnectors() {

@@ -16,6 +16,7 @@ struct udev_monitor;
 namespace lumora {
 
 class Displays;
+class SystemSleep;
 
 // The laptop's panel on Linux, known to be dark when any of these says so:
 // - the computer is between logind's PrepareForSleep(true) and PrepareForSleep(false);
@@ -36,7 +37,7 @@ class LinuxBuiltinPanel : public BuiltinPanel {
 public:
     // `drmFolder` is laid out like /sys/class/drm; `systemBus` may be disconnected.
     LinuxBuiltinPanel(Displays& displays, QString drmFolder, QDBusConnection systemBus,
-                      QObject* parent = nullptr);
+                      SystemSleep& sleep, QObject* parent = nullptr);
     ~LinuxBuiltinPanel() override;
 
     bool isKnownOff() const override;
@@ -45,10 +46,10 @@ private slots:
     // logind's signals, connected by name on the system bus.
     void logindPropertiesChanged(const QString& interface, const QVariantMap& changed,
                                  const QStringList& invalidated);
-    void prepareForSleep(bool start);
 
 private:
     void screensChanged();
+    void setAsleep(bool isAsleep);
     void update();
     void watchLogind();
     void watchConnectors();

@@ -10,7 +10,9 @@ SystemSleep::SystemSleep(QDBusConnection bus, QObject* parent) : QObject(parent)
 }
 
 void SystemSleep::prepareForSleep(bool isGoingToSleep) {
-    if (!isGoingToSleep)
+    if (isGoingToSleep)
+        emit goingToSleep();
+    else
         emit resumed();
 }
 

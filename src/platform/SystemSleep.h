@@ -5,8 +5,9 @@
 
 namespace lumora {
 
-// Tells when the system has woken from sleep, from logind's PrepareForSleep signal on the system
-// bus (sent with true before sleeping and with false after waking). Without logind, never.
+// Tells when the system goes to sleep and when it has woken, from logind's PrepareForSleep signal
+// on the system bus (sent with true before sleeping and with false after waking). Without logind,
+// never.
 class SystemSleep : public QObject {
     Q_OBJECT
 
@@ -16,6 +17,7 @@ public:
     bool isListening() const { return m_isListening; }
 
 signals:
+    void goingToSleep();
     void resumed();
 
 private slots:

@@ -43,6 +43,10 @@ QString EmulatedMonitors::holds(int bus, const QString& feature) const {
     return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).section(' ', 0, 0) : "";
 }
 
+void EmulatedMonitors::setHolds(int bus, const QString& feature, const QString& value) const {
+    write(folder(bus) + "/vcp/" + feature, value + " 100");
+}
+
 QStringList EmulatedMonitors::log(int bus) const {
     QFile in(folder(bus) + "/log");
     if (!in.open(QIODevice::ReadOnly))

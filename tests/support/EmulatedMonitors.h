@@ -20,6 +20,8 @@ public:
     void fault(int bus, const QString& words) const;
     // What the monitor holds of a feature ("10" luminance, "d6" power mode); "" before any set.
     QString holds(int bus, const QString& feature) const;
+    // The monitor changes a feature by itself, as from its own buttons.
+    void setHolds(int bus, const QString& feature, const QString& value) const;
     // One line per I2C message the monitor's bus carried (see fakes/ddcmonitor).
     QStringList log(int bus) const;
 
