@@ -51,8 +51,6 @@ protected:
                 .brightnessLibrary = FakeBrightness::library(),
                 .overlayTiming = {}};
     }
-    void fault(int bus, const QString& words) const { monitors.fault(bus, words); }
-    QString holds(int bus, const QString& feature) const { return monitors.holds(bus, feature); }
     QStringList rows(const BrightnessController& controller) const {
         QStringList shown;
         for (const Monitor& monitor : controller.monitors())
@@ -74,57 +72,57 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     EXPECT_EQ(rows(controller), QStringList({"DELL U2720Q", "LG HDR 4K"}));
     EXPECT_EQ(controller.status(), "已连接显示器：DELL U2720Q、LG HDR 4K");
     controller.toggleAutoSync();
-    EXPECT_EQ(holds(4, "10"), "60");
-    EXPECT_EQ(holds(5, "10"), "60");
+    EXPECT_EQ(monitors.holds(4, "10"), "60");
+    EXPECT_EQ(monitors.holds(5, "10"), "60");
 
     brightness.level(0);
-    ASSERT_EVENTUALLY(holds(4, "d6") == "4" && holds(5, "d6") == "4");
+    ASSERT_EVENTUALLY(monitors.holds(4, "d6") == "4" && monitors.holds(5, "d6") == "4");
     brightness.level(45);
-    ASSERT_EVENTUALLY(holds(4, "10") == "45" && holds(5, "10") == "45");
-    EXPECT_EQ(holds(4, "d6"), "1");
-    EXPECT_EQ(holds(5, "d6"), "1");
+    ASSERT_EVENTUALLY(monitors.holds(4, "10") == "45" && monitors.holds(5, "10") == "45");
+    EXPECT_EQ(monitors.holds(4, "d6"), "1");
+    EXPECT_EQ(monitors.holds(5, "d6"), "1");
     EXPECT_EQ(controller.status(), "已跟随 MacBook 主屏：45%");
 
     // One monitor left: it follows, and the place of the other reads as empty.
-    fault(5, "unplugged");
+    monitors.fault(5, "unplugged");
     displays.setScreens({builtinScreen, dellScreen});
     ASSERT_EVENTUALLY(!controller.monitors()[1].isConnected);
     brightness.level(50);
-    ASSERT_EVENTUALLY_EQ(holds(4, "10"), "50");
+    ASSERT_EVENTUALLY_EQ(monitors.holds(4, "10"), "50");
     ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随 MacBook 主屏：50%");
 
     // Plugged in again: followed as soon as the screens change.
-    fault(5, "");
+    monitors.fault(5, "");
     QElapsedTimer replug;
     replug.start();
     displays.setScreens({builtinScreen, dellScreen, lgScreen});
-    ASSERT_EVENTUALLY_EQ(holds(5, "10"), "50");
+    ASSERT_EVENTUALLY_EQ(monitors.holds(5, "10"), "50");
     std::printf("re-plugged monitor followed %lld ms after the screen change\n", replug.elapsed());
     EXPECT_EQ(rows(controller), QStringList({"DELL U2720Q", "LG HDR 4K"}));
 
     // The first monitor times out on every message: the second follows all the same.
-    fault(4, "timeout");
+    monitors.fault(4, "timeout");
     for (const int level : {70, 75, 80}) {
         brightness.level(level);
         QElapsedTimer followed;
         followed.start();
-        ASSERT_EVENTUALLY_EQ(holds(5, "10"), QString::number(level));
+        ASSERT_EVENTUALLY_EQ(monitors.holds(5, "10"), QString::number(level));
         std::printf("with the first monitor timing out, the second took %d %% in %lld ms\n", level,
                     followed.elapsed());
     }
     ASSERT_EVENTUALLY(controller.status().startsWith("自动同步失败：DDC 通信失败：/dev/i2c-4"));
 
     // A monitor that takes the set but keeps its luminance is found out once the level settles.
-    fault(4, "");
-    ASSERT_EVENTUALLY_EQ(holds(4, "10"), "80");
-    fault(5, "ignore-set");
+    monitors.fault(4, "");
+    ASSERT_EVENTUALLY_EQ(monitors.holds(4, "10"), "80");
+    monitors.fault(5, "ignore-set");
     brightness.level(35);
-    ASSERT_EVENTUALLY_EQ(holds(4, "10"), "35");
+    ASSERT_EVENTUALLY_EQ(monitors.holds(4, "10"), "35");
     ASSERT_EVENTUALLY_EQ(controller.status(), "自动同步失败：LG HDR 4K 没有接受亮度 35，仍为 80");
     EXPECT_EQ(controller.monitors()[1].brightness, 80);
 
     // Woken from sleep, a monitor back at a level of its own is given the built-in one again.
-    fault(5, "");
+    monitors.fault(5, "");
     controller.syncToMainDisplay();
     PrivateBus bus;
     QDBusConnection logind = QDBusConnection::connectToBus(bus.address(), "logind");
@@ -136,7 +134,7 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     QDBusMessage resumed = QDBusMessage::createSignal(
         "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
     ASSERT_TRUE(logind.send(resumed << false));
-    ASSERT_EVENTUALLY_EQ(holds(5, "10"), "35");
+    ASSERT_EVENTUALLY_EQ(monitors.holds(5, "10"), "35");
 }
 
 } // namespace

@@ -98,11 +98,12 @@ Result<void, Failure> BrightnessController::stepMonitor(const Monitor& monitor, 
     Result<qint64, Failure> value = runLuminanceCommand(
         {QStringLiteral("display"), QString::number(monitor.displayIndex), QStringLiteral("chg"),
          QStringLiteral("luminance"), QString::number(step)});
-    if (entry == m_monitors.cend())
-        return value.ok() ? Result<void, Failure>() : Result<void, Failure>(value.failure());
-    value = noteOutcome(index, std::move(value));
+    if (entry != m_monitors.cend())
+        value = noteOutcome(index, std::move(value));
     if (!value.ok())
         return value.failure();
+    if (entry == m_monitors.cend())
+        return {};
     updateMonitor(index, [&](Monitor& m) { m.brightness = value.value(); });
     setStatus(monitor.name + QStringLiteral("：亮度 ") + QString::number(value.value()));
     return {};

@@ -85,8 +85,7 @@ bool BrightnessController::placeMonitor(qsizetype index, const std::optional<Fou
             });
         return false;
     }
-    const QString name =
-        found->name.isEmpty() ? QStringLiteral("显示器 %1").arg(monitor.displayIndex) : found->name;
+    const QString name = found->name.isEmpty() ? placeName(monitor.displayIndex) : found->name;
     if (monitor.isConnected && state.serial == found->serial && monitor.name == name)
         return false;
     // Another monitor, or one that came back: nothing known of the old one holds for it.
