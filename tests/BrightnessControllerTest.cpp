@@ -4,10 +4,12 @@
 #include "support/ScriptedTool.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace lumora;
 using namespace std::chrono_literals;
+using lumora::test::inLanes;
 using lumora::test::ScriptedTool;
 
 namespace {
@@ -34,7 +36,7 @@ protected:
 TEST_F(BrightnessControllerTest, ConstructionReadsBothMonitorsInOrder) {
     const auto controller = makeController(ScriptedTool::monitorsAt(40, 100));
 
-    EXPECT_EQ(tool.log(), refreshCommands);
+    EXPECT_EQ(inLanes(tool.log()), refreshCommands);
     EXPECT_EQ(controller->status(), "已连接两台小米显示器");
     EXPECT_FALSE(controller->isWorking());
     EXPECT_FALSE(controller->isAutoSyncing());
@@ -63,11 +65,12 @@ TEST_F(BrightnessControllerTest, AnnouncesEveryWriteBeforeItHappens) {
     controller->refresh();
 
     const QString connected = "已连接两台小米显示器";
-    EXPECT_EQ(seen,
-              QStringList({"0 40/100 " + connected, "1 40/100 " + connected,
-                           "1 41/100 " + connected, "1 41/90 " + connected, "1 41/90 " + connected,
-                           "1 41/90 " + connected, "1 41/90 " + connected}))
+    EXPECT_EQ(seen.size(), 7)
         << "working on, four monitor fields, status (written again though equal), working off";
+    // The two monitors answer side by side: their writes may interleave.
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+    EXPECT_EQ(seen, QStringList({"0 40/100 " + connected, "1 40/100 " + connected,
+                                 "1 41/100 " + connected, "1 41/90 " + connected}));
 }
 
 TEST_F(BrightnessControllerTest, PartialRefreshKeepsWhatWasRead) {
@@ -75,7 +78,8 @@ TEST_F(BrightnessControllerTest, PartialRefreshKeepsWhatWasRead) {
         makeController({"display 2 get luminance\tout=30", "display 2 max luminance\tout=80",
                         "display 3 get luminance\terr=显示器 3 没有回应\\n\texit=1"});
 
-    EXPECT_EQ(tool.log(), refreshCommands.mid(0, 3)) << "the second monitor's max is not asked";
+    EXPECT_EQ(inLanes(tool.log()), refreshCommands.mid(0, 3))
+        << "the second monitor's max is not asked";
     EXPECT_EQ(controller->monitors()[0].brightness, 30);
     EXPECT_EQ(controller->monitors()[0].maximum, 80);
     EXPECT_EQ(controller->monitors()[1].brightness, std::nullopt);
@@ -118,7 +122,7 @@ class RefreshFailure : public BrightnessControllerTest,
 TEST_P(RefreshFailure, ReportsInTheStatusLine) {
     const auto controller = makeController({GetParam().rule});
     EXPECT_EQ(controller->status(), GetParam().status);
-    EXPECT_EQ(tool.log(), QStringList({refreshCommands[0], refreshCommands[2]}));
+    EXPECT_EQ(inLanes(tool.log()), QStringList({refreshCommands[0], refreshCommands[2]}));
     for (const Monitor& monitor : controller->monitors()) {
         EXPECT_EQ(monitor.brightness, std::nullopt);
         EXPECT_EQ(monitor.maximum, std::nullopt);
@@ -180,8 +184,9 @@ TEST_F(BrightnessControllerTest, StepFindsTheLiveEntryByIdOnly) {
     const QString status = controller->status();
     const Monitor unknown{
         .id = 99, .displayIndex = 9, .name = "Ghost", .brightness = 1, .maximum = 1};
+    const qsizetype runs = tool.log().size();
     controller->change(unknown, 5);
-    EXPECT_EQ(tool.log().last(), "display 9 chg luminance 5");
+    EXPECT_EQ(tool.log().size(), runs) << "no monitor with that id: no lane to send it";
     EXPECT_EQ(controller->status(), status) << "no entry with that id: nothing written";
 }
 
@@ -219,7 +224,7 @@ TEST_F(BrightnessControllerTest, OperationsDuringAnotherOneChangeNothing) {
 
     EXPECT_TRUE(ranNested) << "the timer fired while the refresh waited for its tool";
     EXPECT_EQ(nestedAnnouncements, 0);
-    EXPECT_EQ(tool.log().mid(4), refreshCommands);
+    EXPECT_EQ(inLanes(tool.log().mid(4)), refreshCommands);
     EXPECT_EQ(controller->monitors()[0].brightness, 60);
 }
 

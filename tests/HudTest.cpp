@@ -63,7 +63,8 @@ protected:
                              {.number = std::nullopt,
                               .name = "Unnumbered",
                               .geometry = unnumbered,
-                              .availableGeometry = unnumbered}});
+                              .availableGeometry = unnumbered,
+                              .serial = {}}});
     }
 
     // Waits until an overlay of its own, shown now with `timing`, has faded out. It runs on the

@@ -46,7 +46,8 @@ TEST_F(ToolRunnerTest, NonZeroExitCarriesTheTrimmedStandardError) {
 TEST_F(ToolRunnerTest, NonZeroExitWithoutStandardErrorGivesAnEmptyMessage) {
     const Result<QString, Failure> result = run({"go\texit=3"});
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("")));
+    EXPECT_EQ(result.failure(), Failure(ControlError::commandFailed("", 3)))
+        << "the tool's own exit status is kept";
 }
 
 TEST_F(ToolRunnerTest, StandardErrorThatIsNotUtf8BecomesUnknownError) {

@@ -1,6 +1,8 @@
 #include "control/BrightnessController.h"
 
-#include "control/ToolText.h"
+#include <QDir>
+#include <QEventLoop>
+#include <memory>
 
 namespace lumora {
 
@@ -26,23 +28,40 @@ QList<Monitor> monitorTable() {
 BrightnessController::BrightnessController(ControllerConfig config, Displays& displays,
                                            LoginItem& loginItem, QObject* parent)
     : QObject(parent), m_monitors(monitorTable()), m_status(QStringLiteral("正在读取显示器亮度…")),
-      m_executable(std::move(config.executable)),
-      m_signalWakeDisplayNames(std::move(config.signalWakeDisplayNames)),
-      m_toolRunner(config.toolTimeLimit), m_applicationFolder(std::move(config.applicationFolder)),
-      m_probe(std::move(config.brightnessLibrary)), m_displays(displays), m_loginItem(loginItem),
+      m_signalWakeDisplayNames(config.signalWakeDisplayNames), m_toolRunner(config.toolTimeLimit),
+      m_probe(config.brightnessLibrary), m_displays(displays), m_loginItem(loginItem),
       m_setsWithoutReadBack(config.setsWithoutReadBack), m_hud(displays, config.overlayTiming) {
     using namespace std::chrono_literals;
     m_confirmTimer.setSingleShot(true);
     m_confirmTimer.setInterval(500ms);
     connect(&m_confirmTimer, &QTimer::timeout, this, &BrightnessController::confirmLuminance);
-    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
-        m_states.append(MonitorState());
-        m_states.back().serial = config.displaySerialNumbers.value(index);
-    }
+    m_detectionDelay.setSingleShot(true);
+    m_detectionDelay.setInterval(300ms);
+    connect(&m_detectionDelay, &QTimer::timeout, this, &BrightnessController::runDetection);
+    addLanes(config);
     if (!config.detectionTool.isEmpty())
-        findMonitors(MonitorFinder(std::move(config.detectionTool), m_toolRunner));
+        findMonitors(MonitorFinder(config.detectionTool, m_toolRunner));
     refresh();
     registerScreenObserver();
+}
+
+void BrightnessController::addLanes(const ControllerConfig& config) {
+    const MonitorLane::Tools tools{
+        .runner = &m_toolRunner,
+        .luminanceTool = config.executable,
+        .powerTool = QDir(config.applicationFolder).filePath(QStringLiteral("panelctl")),
+        .setsWithoutReadBack = config.setsWithoutReadBack};
+    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
+        auto* lane = new MonitorLane(m_monitors[index].displayIndex, tools, this);
+        lane->restart(config.displaySerialNumbers.value(index));
+        connect(lane, &MonitorLane::wakeDue, this, [this, index] { wakeDisplaysBySignal(index); });
+        connect(lane, &MonitorLane::notFound, this, &BrightnessController::requestDetection);
+        connect(lane, &MonitorLane::followed, this,
+                [this, index](qint64 level, std::optional<qint64> shown) {
+                    laneFollowed(index, level, shown);
+                });
+        m_lanes.append(lane);
+    }
 }
 
 void BrightnessController::refresh() {
@@ -63,72 +82,89 @@ void BrightnessController::guarded(const Work& work) {
 }
 
 Result<void, Failure> BrightnessController::refreshMonitors() {
-    // One monitor that does not answer must not keep the other from being read.
-    const QList<qsizetype> order = monitorsToTry(Reach::Everyone, std::nullopt);
-    for (const qsizetype index : order)
-        (void)readMonitor(index);
-    if (Result<void, Failure> failed = firstFailure(order); !failed.ok())
+    const QList<qsizetype> connected = connectedMonitors();
+    onEachLane(connected, [this](qsizetype index, const std::function<void()>& answered) {
+        readMonitor(index, answered);
+    });
+    if (Result<void, Failure> failed = firstFailure(connected); !failed.ok())
         return failed;
     setStatus(connectedStatus());
     return {};
 }
 
-Result<void, Failure> BrightnessController::readMonitor(qsizetype index) {
-    const qint64 display = m_monitors[index].displayIndex;
-    const Result<qint64, Failure> brightness =
-        noteOutcome(index, read(QStringLiteral("get"), QStringLiteral("luminance"), display));
-    if (!brightness.ok())
-        return brightness.failure();
-    updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = brightness.value(); });
-
-    const Result<qint64, Failure> maximum =
-        noteOutcome(index, read(QStringLiteral("max"), QStringLiteral("luminance"), display));
-    if (!maximum.ok())
-        return maximum.failure();
-    updateMonitor(index, [&](Monitor& monitor) { monitor.maximum = maximum.value(); });
-    return {};
+void BrightnessController::readMonitor(qsizetype index, const std::function<void()>& answered) {
+    MonitorLane& lane = *m_lanes[index];
+    lane.read(QStringLiteral("get"), [this, index, answered, &lane](Result<qint64, Failure> now) {
+        if (!now.ok())
+            return answered();
+        updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = now.value(); });
+        lane.read(QStringLiteral("max"), [this, index, answered](Result<qint64, Failure> maximum) {
+            if (maximum.ok())
+                updateMonitor(index, [&](Monitor& monitor) { monitor.maximum = maximum.value(); });
+            answered();
+        });
+    });
 }
 
 Result<void, Failure> BrightnessController::stepMonitor(const Monitor& monitor, qint64 step) {
     const auto entry = std::find_if(m_monitors.cbegin(), m_monitors.cend(),
                                     [&](const Monitor& m) { return m.id == monitor.id; });
-    const qsizetype index = entry - m_monitors.cbegin();
-    if (entry != m_monitors.cend() && !entry->isConnected)
+    if (entry == m_monitors.cend() || !entry->isConnected)
         return {};
-    Result<qint64, Failure> value = runLuminanceCommand(
-        {QStringLiteral("display"), QString::number(monitor.displayIndex), QStringLiteral("chg"),
-         QStringLiteral("luminance"), QString::number(step)});
-    if (entry != m_monitors.cend())
-        value = noteOutcome(index, std::move(value));
+    const qsizetype index = entry - m_monitors.cbegin();
+    Result<qint64, Failure> value = ControlError::commandFailed(QString());
+    onEachLane({index}, [&](qsizetype, const std::function<void()>& answered) {
+        m_lanes[index]->step(step, [&, answered](Result<qint64, Failure> stepped) {
+            value = std::move(stepped);
+            answered();
+        });
+    });
     if (!value.ok())
         return value.failure();
-    if (entry == m_monitors.cend())
-        return {};
     updateMonitor(index, [&](Monitor& m) { m.brightness = value.value(); });
     setStatus(monitor.name + QStringLiteral("：亮度 ") + QString::number(value.value()));
     return {};
 }
 
-Result<QString, Failure> BrightnessController::runTool(const QString& executable,
-                                                       const QStringList& arguments) {
-    if (m_isQuitting)
-        return ControlError::commandFailed(QStringLiteral("Lumora 正在退出"));
-    return m_toolRunner.run(executable, arguments);
+void BrightnessController::onEachLane(const QList<qsizetype>& monitors,
+                                      const LaneCommand& command) {
+    struct Waiting {
+        qsizetype count = 0;
+        QEventLoop loop;
+    };
+    const auto waiting = std::make_shared<Waiting>();
+    waiting->count = monitors.size();
+    for (const qsizetype index : monitors) {
+        command(index, [waiting] {
+            if (--waiting->count == 0)
+                waiting->loop.quit();
+        });
+    }
+    if (waiting->count > 0)
+        waiting->loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The application quit while the lanes worked, which ends every event loop, this wait's
+    // too: what they still do is stopped here, so that no answer comes to a step that is over.
+    if (waiting->count > 0) {
+        for (MonitorLane* lane : std::as_const(m_lanes))
+            lane->stop();
+    }
 }
 
-Result<qint64, Failure> BrightnessController::read(const QString& command, const QString& property,
-                                                   qint64 display) {
-    return runLuminanceCommand(
-        {QStringLiteral("display"), QString::number(display), command, property});
+QList<qsizetype> BrightnessController::connectedMonitors() const {
+    QList<qsizetype> connected;
+    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
+        if (m_monitors[index].isConnected)
+            connected.append(index);
+    }
+    return connected;
 }
 
-Result<qint64, Failure> BrightnessController::runLuminanceCommand(const QStringList& arguments) {
-    const Result<QString, Failure> answer = runTool(m_executable, arguments);
-    if (!answer.ok())
-        return answer.failure();
-    if (const std::optional<qint64> value = parseLuminanceAnswer(answer.value()))
-        return *value;
-    return ControlError::invalidResponse(answer.value());
+Result<void, Failure> BrightnessController::firstFailure(const QList<qsizetype>& monitors) const {
+    for (const qsizetype index : monitors) {
+        if (const std::optional<Failure>& failure = m_lanes[index]->state().failure)
+            return *failure;
+    }
+    return {};
 }
 
 void BrightnessController::setStatus(QString status) {
@@ -161,47 +197,6 @@ void BrightnessController::updateMonitor(qsizetype index,
                                          const std::function<void(Monitor&)>& edit) {
     emit objectWillChange();
     edit(m_monitors[index]);
-}
-
-QList<qsizetype> BrightnessController::monitorsToTry(Reach reach,
-                                                     std::optional<qint64> level) const {
-    const Clock::time_point now = Clock::now();
-    QList<qsizetype> working;
-    QList<qsizetype> failing;
-    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
-        const MonitorState& state = m_states[index];
-        if (!m_monitors[index].isConnected)
-            continue;
-        if (reach == Reach::Due && (state.level == level || !state.isDue(now)))
-            continue;
-        (state.failure ? failing : working).append(index);
-    }
-    return working + failing;
-}
-
-template <typename T>
-Result<T, Failure> BrightnessController::noteOutcome(qsizetype index, Result<T, Failure> result) {
-    if (result.ok()) {
-        m_states[index].succeeded();
-        return result;
-    }
-    m_states[index].failed(result.failure(), Clock::now());
-    // Our DDC tool's word for a monitor it cannot find: it may have moved, or a new one came.
-    if (m_finder && describe(result.failure()).startsWith(QStringLiteral("找不到")))
-        requestDetection();
-    return result;
-}
-
-template Result<qint64, Failure> BrightnessController::noteOutcome(qsizetype,
-                                                                   Result<qint64, Failure>);
-template Result<void, Failure> BrightnessController::noteOutcome(qsizetype, Result<void, Failure>);
-
-Result<void, Failure> BrightnessController::firstFailure(const QList<qsizetype>& tried) const {
-    for (const qsizetype index : tried) {
-        if (m_states[index].failure)
-            return *m_states[index].failure;
-    }
-    return {};
 }
 
 } // namespace lumora

@@ -7,7 +7,7 @@
 #include "control/Failure.h"
 #include "control/Monitor.h"
 #include "control/MonitorFinder.h"
-#include "control/MonitorState.h"
+#include "control/MonitorLane.h"
 #include "control/ToolRunner.h"
 #include "hud/BrightnessHUD.h"
 #include "platform/BuiltinPanel.h"
@@ -84,33 +84,28 @@ signals:
 
 private:
     using Work = std::function<Result<void, Failure>()>;
-    using Clock = MonitorState::Clock;
-    // Who a step tries: everyone (what the user asked for), or the monitors a follow step is due
-    // to try (not yet at the level, and not waiting to be tried again after failing).
-    enum class Reach { Everyone, Due };
+    // Starts a command on one lane; `answered` is called once the lane has answered it.
+    using LaneCommand = std::function<void(qsizetype index, std::function<void()> answered)>;
 
-    // Core (BrightnessController.cpp): the guard, refresh, stepping, tools, published setters.
+    // Core (BrightnessController.cpp): the guard, refresh, stepping, lanes, published setters.
     // Runs `work` unless another operation is running, and turns its failure into the status line.
     void guarded(const Work& work);
     Result<void, Failure> refreshMonitors();
-    Result<void, Failure> readMonitor(qsizetype index);
+    void readMonitor(qsizetype index, const std::function<void()>& answered);
     Result<void, Failure> stepMonitor(const Monitor& monitor, qint64 step);
-    Result<QString, Failure> runTool(const QString& executable, const QStringList& arguments);
-    Result<qint64, Failure> read(const QString& command, const QString& property, qint64 display);
-    // Runs the luminance tool with `arguments` and parses its answer.
-    Result<qint64, Failure> runLuminanceCommand(const QStringList& arguments);
     void setStatus(QString status);
     void setWorking(bool isWorking);
     void setAutoSyncing(bool isAutoSyncing);
     void setTestingBlackout(bool isTestingBlackout);
     void updateMonitor(qsizetype index, const std::function<void(Monitor&)>& edit);
-    // The connected monitors a step tries, in order: those whose last command worked first.
-    QList<qsizetype> monitorsToTry(Reach reach, std::optional<qint64> level) const;
-    // Keeps what a monitor's command did; a monitor that is not found sends for a new search.
-    template <typename T>
-    Result<T, Failure> noteOutcome(qsizetype index, Result<T, Failure> result);
-    // The failure of the first of `tried` whose last command failed.
-    Result<void, Failure> firstFailure(const QList<qsizetype>& tried) const;
+    void addLanes(const ControllerConfig& config);
+    // Starts `command` on the lanes of `monitors` side by side and waits, the event loop turning
+    // but user input held, until every one has answered.
+    void onEachLane(const QList<qsizetype>& monitors, const LaneCommand& command);
+    // The places a monitor holds now, in order.
+    QList<qsizetype> connectedMonitors() const;
+    // The failure of the first of `monitors` whose last command failed.
+    Result<void, Failure> firstFailure(const QList<qsizetype>& monitors) const;
 
     // Following (BrightnessControllerFollowing.cpp): sync, the poll, the overlay, login.
     Result<void, Failure> syncMonitors();
@@ -123,39 +118,40 @@ private:
     void decideOverlay(qint64 level);
     void enableLaunchAtLogin();
     Result<qint64, Failure> mainDisplayBrightness();
-    // Puts one built-in level on every monitor; level 0 switches their backlight off instead.
-    Result<void, Failure> applyMainBrightness(qint64 level, Reach reach = Reach::Everyone);
-    Result<void, Failure> setLuminance(qsizetype index, qint64 level, Reach reach);
+    // Puts one built-in level on every monitor and waits for them; level 0 switches their
+    // backlight off instead.
+    Result<void, Failure> applyMainBrightness(qint64 level);
+    // Gives `level` to every lane due for it, without waiting: each lane takes it as soon as it is
+    // free, and the status line tells the outcome once they have all answered.
+    void startFollowStep(qint64 level);
+    bool anyLaneDue(qint64 level) const;
+    void laneFollowed(qsizetype index, qint64 level, std::optional<qint64> shown);
+    void reportFollowStep(qint64 level);
     // Reads back the monitors that were given a luminance without a read-back, once the level
     // has been still for a while, and says which one holds another value.
     void confirmLuminance();
+    void cancelConfirmation();
 
-    // Power (BrightnessControllerPower.cpp): backlight passes, wake, covers, backlight test.
+    // Power (BrightnessControllerPower.cpp): backlight, wake, covers, backlight test.
     Result<void, Failure> startBlackoutTest();
     Result<void, Failure> endBlackoutTest();
     // Switches the backlight of every connected monitor; fails only when commands were sent and
     // none was taken.
     Result<void, Failure> setExternalDisplayPower(bool on);
-    struct PowerOutcome {
-        QList<qsizetype> missed; // the monitors that took none of their commands
-        std::optional<Failure> lastError;
-        bool anyTook = false;
-    };
-    // Switches the backlight of `monitors`; each keeps the power state it really took.
-    PowerOutcome switchPower(bool on, const QList<qsizetype>& monitors);
-    void notePowerMissed(qsizetype index, bool on, const Failure& failure);
     bool anyMonitorPoweredOff() const;
-    void wakeDisplaysBySignal();
+    // Gives the screens of one monitor a new video signal.
+    void wakeDisplaysBySignal(qsizetype index);
+    bool showsMonitor(const Screen& screen, qsizetype index) const;
     void updateBlackoutWindows();
     void registerScreenObserver();
-    QString panelctlPath() const;
 
     // Finding the monitors (BrightnessControllerMonitors.cpp), where no serials are configured.
     void findMonitors(MonitorFinder finder);
     void requestDetection();
     void runDetection();
-    // Takes in what the DDC tool finds; answers the places a monitor came to.
-    QList<qsizetype> detectMonitors();
+    void detectionAnswered(const Result<QList<FoundMonitor>, Failure>& found);
+    // Takes in what the DDC tool found; answers the places a monitor came to.
+    QList<qsizetype> placeMonitors(const QList<FoundMonitor>& found);
     bool placeMonitor(qsizetype index, const std::optional<FoundMonitor>& found);
     QString connectedStatus() const;
 
@@ -165,12 +161,10 @@ private:
     bool m_isAutoSyncing = false;
     bool m_isTestingBlackout = false;
 
-    const QString m_executable;
-    QSet<QString> m_signalWakeDisplayNames;
+    const QSet<QString> m_signalWakeDisplayNames;
     const ToolRunner m_toolRunner;
     std::optional<MonitorFinder> m_finder;
-    QList<MonitorState> m_states; // one per entry of m_monitors
-    const QString m_applicationFolder;
+    QList<MonitorLane*> m_lanes; // one per entry of m_monitors
     BrightnessProbe m_probe;
     Displays& m_displays;
     LoginItem& m_loginItem;
@@ -178,6 +172,10 @@ private:
     std::unique_ptr<QTimer> m_syncTimer;
     const bool m_setsWithoutReadBack;
     QTimer m_confirmTimer;
+    // The follow step whose outcome the status line waits for: its level and the monitors that
+    // have not answered it yet.
+    std::optional<qint64> m_followLevel;
+    QList<qsizetype> m_followWaiting;
     std::optional<qint64> m_lastMainBrightness;
     ScreenWindows<std::unique_ptr<BlackoutWindow>> m_blackoutWindows;
     bool m_isBlackoutActive = false;
@@ -186,12 +184,12 @@ private:
     std::optional<qint64> m_lastHUDBrightness;
     bool m_isFollowQueued = false;  // a follow step for a change is queued
     bool m_isChangePending = false; // a change arrived while busy: follow it when free
-    bool m_isDetectionQueued = false;
-    bool m_isDetectionPending = false; // asked for while busy: search when free
+    QTimer m_detectionDelay;        // gathers a burst of screen changes into one search
+    bool m_isDetecting = false;
+    bool m_isDetectionPending = false; // asked for while searching or busy: search when free
     QPointer<BuiltinPanel> m_builtinPanel;
     bool m_isPanelDark = false; // following holds for a dark panel
     bool m_didStartAutomatically = false;
-    bool m_isQuitting = false;
 };
 
 } // namespace lumora

@@ -8,6 +8,7 @@ namespace lumora {
 namespace {
 
 const QString panelDarkStatus = QStringLiteral("内置显示屏已关闭，外接显示器保持当前亮度");
+const QString noMonitorStatus = QStringLiteral("没有找到外接显示器");
 
 } // namespace
 
@@ -29,6 +30,7 @@ void BrightnessController::toggleAutoSync() {
         return;
     }
     m_syncTimer.reset();
+    cancelConfirmation();
     // Following stops here, so a backlight it switched off must not stay off; a failure has
     // nowhere useful to go.
     if (anyMonitorPoweredOff())
@@ -53,6 +55,10 @@ Result<void, Failure> BrightnessController::syncMonitors() {
         return level.failure();
     if (holdsForDarkPanel(level.value())) {
         setStatus(panelDarkStatus);
+        return {};
+    }
+    if (connectedMonitors().isEmpty()) {
+        setStatus(noMonitorStatus);
         return {};
     }
     if (Result<void, Failure> applied = applyMainBrightness(level.value()); !applied.ok())
@@ -83,25 +89,15 @@ void BrightnessController::syncIfNeeded() {
     }
     // A monitor that failed is tried again when its time comes, even at an unchanged level;
     // while the panel is dark every reading asks it again: it may be lit at the same level.
-    if (m_lastMainBrightness == level.value() && !m_isPanelDark &&
-        monitorsToTry(Reach::Due, level.value()).isEmpty())
+    if (m_lastMainBrightness == level.value() && !m_isPanelDark && !anyLaneDue(level.value()))
         return;
     if (const bool wasDark = m_isPanelDark; holdsForDarkPanel(level.value())) {
         if (!wasDark)
             setStatus(panelDarkStatus);
         return;
     }
-
     decideOverlay(level.value());
-    setWorking(true);
-    if (const Result<void, Failure> applied = applyMainBrightness(level.value(), Reach::Due);
-        applied.ok()) {
-        setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level.value()));
-        setWorking(false);
-    } else {
-        setWorking(false);
-        setStatus(QStringLiteral("自动同步失败：") + describe(applied.failure()));
-    }
+    startFollowStep(level.value());
 }
 
 void BrightnessController::builtinBrightnessChanged() {
@@ -168,84 +164,90 @@ Result<qint64, Failure> BrightnessController::mainDisplayBrightness() {
     return m_probe.read(m_displays.mainDisplay());
 }
 
-Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level, Reach reach) {
+Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level) {
     m_isBlackoutActive = level == 0;
     updateBlackoutWindows();
-    const QList<qsizetype> monitors = monitorsToTry(reach, level);
-
-    if (level == 0) {
-        for (const qsizetype index : monitors) {
-            updateMonitor(index, [](Monitor& monitor) { monitor.brightness = 0; });
-            m_states[index].level = 0;
-        }
-        m_lastMainBrightness = m_lastHUDBrightness = 0;
-        (void)switchPower(false, monitors);
-        return firstFailure(monitorsToTry(Reach::Everyone, std::nullopt));
-    }
-
-    // Only a monitor that missed the switch-on waits for it; the others follow.
-    QList<qsizetype> held;
-    if (std::any_of(monitors.begin(), monitors.end(), [this](qsizetype index) {
-            return m_states[index].power != MonitorState::Power::On;
-        }))
-        held = switchPower(true, monitors).missed;
-    for (const qsizetype index : monitors) {
-        if (!held.contains(index))
-            (void)setLuminance(index, level, reach);
-    }
+    const QList<qsizetype> connected = connectedMonitors();
+    onEachLane(connected, [this, level](qsizetype index, const std::function<void()>& answered) {
+        m_lanes[index]->setLevel(level, [this, index, answered](Result<qint64, Failure> value) {
+            if (value.ok())
+                updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
+            answered();
+        });
+    });
     // A monitor that missed the level is tried again at its own pace, not at every step; until it
     // answers, its failure stays in the status line.
     m_lastMainBrightness = m_lastHUDBrightness = level;
-    return firstFailure(monitorsToTry(Reach::Everyone, std::nullopt));
+    return firstFailure(connected);
 }
 
-Result<void, Failure> BrightnessController::setLuminance(qsizetype index, qint64 level,
-                                                         Reach reach) {
-    // A follow step only sends: what the monitor holds is read once the level has settled.
-    const bool readBackLater = m_setsWithoutReadBack && reach == Reach::Due;
-    QStringList arguments = {QStringLiteral("display"),
-                             QString::number(m_monitors[index].displayIndex), QStringLiteral("set"),
-                             QStringLiteral("luminance"), QString::number(level)};
-    if (readBackLater)
-        arguments.prepend(QStringLiteral("--noverify"));
-    const Result<qint64, Failure> value = noteOutcome(index, runLuminanceCommand(arguments));
-    if (!value.ok())
-        return value.failure();
-    updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
-    m_states[index].level = level;
-    m_states[index].unconfirmed =
-        readBackLater ? std::optional(value.value()) : std::optional<qint64>();
-    if (readBackLater)
+void BrightnessController::startFollowStep(qint64 level) {
+    if (level == 0)
+        cancelConfirmation();
+    m_isBlackoutActive = level == 0;
+    updateBlackoutWindows();
+    m_lastMainBrightness = m_lastHUDBrightness = level;
+    m_followLevel = level;
+    m_followWaiting.clear();
+    for (const qsizetype index : connectedMonitors()) {
+        if (m_lanes[index]->isDue(level))
+            m_followWaiting.append(index);
+    }
+    if (m_followWaiting.isEmpty())
+        return reportFollowStep(level);
+    for (const qsizetype index : std::as_const(m_followWaiting))
+        m_lanes[index]->follow(level);
+}
+
+bool BrightnessController::anyLaneDue(qint64 level) const {
+    const QList<qsizetype> connected = connectedMonitors();
+    return std::any_of(connected.begin(), connected.end(),
+                       [&](qsizetype index) { return m_lanes[index]->isDue(level); });
+}
+
+void BrightnessController::laneFollowed(qsizetype index, qint64 level,
+                                        std::optional<qint64> shown) {
+    if (shown)
+        updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = *shown; });
+    if (shown && m_lanes[index]->state().unconfirmed)
         m_confirmTimer.start();
-    return {};
+    // An answer to an older level: the lane goes on to the newest one.
+    if (m_followLevel != level || !m_followWaiting.removeOne(index) || !m_followWaiting.isEmpty())
+        return;
+    reportFollowStep(level);
+}
+
+void BrightnessController::reportFollowStep(qint64 level) {
+    m_followLevel.reset();
+    const QList<qsizetype> connected = connectedMonitors();
+    if (connected.isEmpty())
+        return setStatus(noMonitorStatus);
+    for (const qsizetype index : connected) {
+        if (const std::optional<Failure>& failure = m_lanes[index]->state().failure)
+            return setStatus(QStringLiteral("自动同步失败：%1：%2")
+                                 .arg(m_monitors[index].name, describe(*failure)));
+    }
+    setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level));
 }
 
 void BrightnessController::confirmLuminance() {
-    if (m_isWorking) {
-        m_confirmTimer.start();
-        return;
-    }
-    setWorking(true);
-    std::optional<QString> refused;
-    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
-        const std::optional<qint64> sent = std::exchange(m_states[index].unconfirmed, std::nullopt);
-        if (!sent || !m_monitors[index].isConnected)
-            continue;
-        const Result<qint64, Failure> held =
-            noteOutcome(index, read(QStringLiteral("get"), QStringLiteral("luminance"),
-                                    m_monitors[index].displayIndex));
-        if (!held.ok() || held.value() == *sent)
-            continue;
-        updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = held.value(); });
-        if (!refused)
-            refused = QStringLiteral("%1 没有接受亮度 %2，仍为 %3")
+    if (m_isWorking)
+        return m_confirmTimer.start();
+    for (const qsizetype index : connectedMonitors()) {
+        m_lanes[index]->confirm([this, index](MonitorLane::Confirmation refused) {
+            updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = refused.held; });
+            setStatus(QStringLiteral("自动同步失败：%1 没有接受亮度 %2，仍为 %3")
                           .arg(m_monitors[index].name)
-                          .arg(*sent)
-                          .arg(held.value());
+                          .arg(refused.sent)
+                          .arg(refused.held));
+        });
     }
-    setWorking(false);
-    if (refused)
-        setStatus(QStringLiteral("自动同步失败：") + *refused);
+}
+
+void BrightnessController::cancelConfirmation() {
+    m_confirmTimer.stop();
+    for (MonitorLane* lane : std::as_const(m_lanes))
+        lane->dropUnconfirmed();
 }
 
 } // namespace lumora

@@ -16,65 +16,79 @@ QString placeName(qint64 displayIndex) {
 void BrightnessController::findMonitors(MonitorFinder finder) {
     m_finder.emplace(std::move(finder));
     // The fixed names belong to configured monitors: until one is found, a place is just a place.
-    for (Monitor& monitor : m_monitors)
+    for (Monitor& monitor : m_monitors) {
         monitor.name = placeName(monitor.displayIndex);
-    (void)detectMonitors();
+        monitor.isConnected = false;
+    }
+    // Before the window shows: the first refresh reads the monitors found here.
+    const Result<QList<FoundMonitor>, Failure> found = m_finder->find();
+    if (found.ok())
+        (void)placeMonitors(found.value());
+    else
+        setStatus(QStringLiteral("操作失败：") + describe(found.failure()));
 }
 
 void BrightnessController::systemResumed() {
     // Monitors often come back at a level of their own: every one is due for the level again.
-    for (MonitorState& state : m_states)
-        state.level.reset();
+    for (MonitorLane* lane : std::as_const(m_lanes))
+        lane->forgetLevel();
     m_lastMainBrightness.reset();
     requestDetection();
     builtinBrightnessChanged();
 }
 
 void BrightnessController::requestDetection() {
-    if (!m_finder || m_isDetectionQueued)
+    if (!m_finder)
         return;
-    m_isDetectionQueued = true;
-    QMetaObject::invokeMethod(this, &BrightnessController::runDetection, Qt::QueuedConnection);
+    if (m_isDetecting) {
+        m_isDetectionPending = true;
+        return;
+    }
+    m_detectionDelay.start();
 }
 
 void BrightnessController::runDetection() {
-    m_isDetectionQueued = false;
-    // Never in the middle of a step: the search changes the monitors the step is working on.
-    m_isDetectionPending = m_isWorking;
-    if (m_isDetectionPending)
+    // Never in the middle of a user's command: the search changes the monitors it works on.
+    if (m_isWorking) {
+        m_isDetectionPending = true;
         return;
-    setWorking(true);
-    const QList<qsizetype> arrived = detectMonitors();
+    }
+    m_isDetecting = true;
+    m_finder->start(this, [this](Result<QList<FoundMonitor>, Failure> found) {
+        m_isDetecting = false;
+        detectionAnswered(found);
+        if (std::exchange(m_isDetectionPending, false))
+            requestDetection();
+    });
+}
+
+void BrightnessController::detectionAnswered(const Result<QList<FoundMonitor>, Failure>& found) {
+    // Without an answer nothing is known to have changed: the monitors stay as they were.
+    if (!found.ok())
+        return setStatus(QStringLiteral("操作失败：") + describe(found.failure()));
+    const QList<qsizetype> arrived = placeMonitors(found.value());
     for (const qsizetype index : arrived)
-        (void)readMonitor(index);
-    setWorking(false);
+        readMonitor(index, [] {});
     // A monitor that came is followed at once: it holds no level yet.
     if (!arrived.isEmpty())
         builtinBrightnessChanged();
 }
 
-QList<qsizetype> BrightnessController::detectMonitors() {
-    const Result<QList<FoundMonitor>, Failure> found = m_finder->find();
-    // Without an answer nothing is known to have changed: the monitors stay as they were.
-    if (!found.ok())
-        return {};
+QList<qsizetype> BrightnessController::placeMonitors(const QList<FoundMonitor>& found) {
     QList<qsizetype> arrived;
     for (qsizetype index = 0; index < m_monitors.size(); ++index) {
-        const auto same = std::find_if(found.value().begin(), found.value().end(),
-                                       [&](const FoundMonitor& monitor) {
-                                           return monitor.number == m_monitors[index].displayIndex;
-                                       });
-        if (placeMonitor(index, same == found.value().end() ? std::nullopt : std::optional(*same)))
+        const auto same =
+            std::find_if(found.begin(), found.end(), [&](const FoundMonitor& monitor) {
+                return monitor.number == m_monitors[index].displayIndex;
+            });
+        if (placeMonitor(index, same == found.end() ? std::nullopt : std::optional(*same)))
             arrived.append(index);
     }
-    m_signalWakeDisplayNames.clear();
-    if (m_monitors.size() > 1 && m_monitors[1].isConnected)
-        m_signalWakeDisplayNames.insert(m_monitors[1].name);
     return arrived;
 }
 
 bool BrightnessController::placeMonitor(qsizetype index, const std::optional<FoundMonitor>& found) {
-    MonitorState& state = m_states[index];
+    MonitorLane& lane = *m_lanes[index];
     const Monitor& monitor = m_monitors[index];
     if (!found) {
         if (monitor.isConnected)
@@ -86,11 +100,10 @@ bool BrightnessController::placeMonitor(qsizetype index, const std::optional<Fou
         return false;
     }
     const QString name = found->name.isEmpty() ? placeName(monitor.displayIndex) : found->name;
-    if (monitor.isConnected && state.serial == found->serial && monitor.name == name)
+    if (monitor.isConnected && lane.state().serial == found->serial && monitor.name == name)
         return false;
     // Another monitor, or one that came back: nothing known of the old one holds for it.
-    state.serial = found->serial;
-    state.restart();
+    lane.restart(found->serial);
     updateMonitor(index, [&](Monitor& m) {
         m.name = name;
         m.isConnected = true;

@@ -3,9 +3,6 @@
 
 #include "control/WakeMode.h"
 
-#include <QDir>
-#include <map>
-
 namespace lumora {
 
 void BrightnessController::toggleBlackoutTest() {
@@ -15,6 +12,7 @@ void BrightnessController::toggleBlackoutTest() {
 }
 
 Result<void, Failure> BrightnessController::startBlackoutTest() {
+    cancelConfirmation();
     m_isBlackoutActive = true;
     updateBlackoutWindows();
     if (Result<void, Failure> off = setExternalDisplayPower(false); !off.ok())
@@ -35,86 +33,31 @@ Result<void, Failure> BrightnessController::endBlackoutTest() {
 }
 
 Result<void, Failure> BrightnessController::setExternalDisplayPower(bool on) {
-    const PowerOutcome outcome = switchPower(on, monitorsToTry(Reach::Everyone, std::nullopt));
-    if (!outcome.anyTook && outcome.lastError)
-        return *outcome.lastError;
+    bool anyTook = false;
+    std::optional<Failure> lastError;
+    onEachLane(connectedMonitors(), [&](qsizetype index, const std::function<void()>& answered) {
+        m_lanes[index]->setPower(on, [&, answered](Result<void, Failure> outcome) {
+            if (outcome.ok())
+                anyTook = true;
+            else
+                lastError = outcome.failure();
+            answered();
+        });
+    });
+    if (!anyTook && lastError)
+        return *lastError;
     return {};
 }
 
-BrightnessController::PowerOutcome
-BrightnessController::switchPower(bool on, const QList<qsizetype>& monitors) {
-    using Power = MonitorState::Power;
-    const bool wereOff = std::any_of(monitors.begin(), monitors.end(), [this](qsizetype index) {
-        return m_states[index].power == Power::Off;
-    });
-    QList<qsizetype> targets;
-    for (const qsizetype index : monitors) {
-        // A monitor without a serial cannot be addressed: its power is taken as asked.
-        if (m_states[index].serial.isEmpty())
-            m_states[index].power = on ? Power::On : Power::Off;
-        else if (!on || m_states[index].power != Power::On)
-            targets.append(index);
-    }
-    const QString value = on ? QStringLiteral("0x01") : QStringLiteral("0x04");
-    PowerOutcome outcome;
-    QSet<qsizetype> took;
-    std::map<qsizetype, Failure> failures;
-    // A monitor that misses the command must not keep the other from getting it.
-    const auto pass = [&] {
-        for (const qsizetype index : targets) {
-            const Result<QString, Failure> run =
-                runTool(panelctlPath(), {QStringLiteral("setvcp"), QStringLiteral("--noverify"),
-                                         QStringLiteral("--sn"), m_states[index].serial,
-                                         QStringLiteral("0xD6"), value});
-            if (run.ok())
-                took.insert(index);
-            else
-                failures.insert_or_assign(index, outcome.lastError.emplace(run.failure()));
-        }
-    };
-
-    pass();
-    if (on) {
-        if (wereOff)
-            wakeDisplaysBySignal();
-        pass();
-    }
-    outcome.anyTook = !took.isEmpty();
-    for (const auto& [index, failure] : failures) {
-        if (!took.contains(index)) {
-            outcome.missed.append(index);
-            notePowerMissed(index, on, failure);
-        }
-    }
-    for (const qsizetype index : std::as_const(took)) {
-        m_states[index].power = on ? Power::On : Power::Off;
-        m_states[index].succeeded();
-    }
-    return outcome;
-}
-
-void BrightnessController::notePowerMissed(qsizetype index, bool on, const Failure& failure) {
-    // A monitor that missed a switch-off is still lit and follows as before. One that missed the
-    // switch-on after our switch-off stays dark and is switched on again at its next step; one we
-    // never switched off is taken as on, so that a monitor without the power feature follows.
-    if (on && m_states[index].power == MonitorState::Power::Unknown)
-        m_states[index].power = MonitorState::Power::On;
-    // A switch-off the quit cut short may have reached the monitor: it is switched on when
-    // Lumora leaves.
-    if (!on && m_isQuitting)
-        m_states[index].power = MonitorState::Power::Off;
-    (void)noteOutcome(index, Result<void, Failure>(failure));
-}
-
 bool BrightnessController::anyMonitorPoweredOff() const {
-    return std::any_of(m_states.begin(), m_states.end(), [](const MonitorState& state) {
-        return state.power == MonitorState::Power::Off;
+    return std::any_of(m_lanes.begin(), m_lanes.end(), [](const MonitorLane* lane) {
+        return lane->state().power == MonitorState::Power::Off;
     });
 }
 
-void BrightnessController::wakeDisplaysBySignal() {
+void BrightnessController::wakeDisplaysBySignal(qsizetype index) {
     for (const Screen& screen : m_displays.screens()) {
-        if (!m_signalWakeDisplayNames.contains(screen.name) || !screen.number)
+        if (!showsMonitor(screen, index) || !screen.number)
             continue;
         const quint32 display = *screen.number;
         const std::optional<DisplayMode> current = m_displays.currentMode(display);
@@ -124,6 +67,16 @@ void BrightnessController::wakeDisplaysBySignal() {
         if (other && m_displays.setMode(display, *other).ok())
             (void)m_displays.setMode(display, *current);
     }
+}
+
+bool BrightnessController::showsMonitor(const Screen& screen, qsizetype index) const {
+    // The screen's own EDID serial names the monitor where the window system knows it; the
+    // monitor's name stands in where it does not, among the configured names where the
+    // monitors are configured.
+    if (!screen.serial.isEmpty())
+        return screen.serial == m_lanes[index]->state().serial;
+    return (m_finder || m_signalWakeDisplayNames.contains(screen.name)) &&
+           screen.name == m_monitors[index].name;
 }
 
 void BrightnessController::updateBlackoutWindows() {
@@ -145,20 +98,19 @@ void BrightnessController::registerScreenObserver() {
 
 void BrightnessController::stopForQuit() {
     m_syncTimer.reset();
-    m_isQuitting = true;
+    for (MonitorLane* lane : std::as_const(m_lanes))
+        lane->stop();
 }
 
 void BrightnessController::shutDown() {
-    m_isQuitting = false;
     // The barrier keeps a sync queued before the quit from running in the waits below.
     setWorking(true);
+    for (MonitorLane* lane : std::as_const(m_lanes))
+        lane->resume();
     if (anyMonitorPoweredOff())
         (void)setExternalDisplayPower(true);
-    m_isQuitting = true;
-}
-
-QString BrightnessController::panelctlPath() const {
-    return QDir(m_applicationFolder).filePath(QStringLiteral("panelctl"));
+    for (MonitorLane* lane : std::as_const(m_lanes))
+        lane->stop();
 }
 
 } // namespace lumora

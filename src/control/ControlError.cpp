@@ -2,15 +2,15 @@
 
 namespace lumora {
 
-ControlError::ControlError(Kind kind, QString payload)
-    : m_kind(kind), m_payload(std::move(payload)) {}
+ControlError::ControlError(Kind kind, QString payload, int exitStatus)
+    : m_kind(kind), m_payload(std::move(payload)), m_exitStatus(exitStatus) {}
 
-ControlError ControlError::commandFailed(QString message) {
-    return {Kind::CommandFailed, std::move(message)};
+ControlError ControlError::commandFailed(QString message, int exitStatus) {
+    return {Kind::CommandFailed, std::move(message), exitStatus};
 }
 
 ControlError ControlError::invalidResponse(QString text) {
-    return {Kind::InvalidResponse, std::move(text)};
+    return {Kind::InvalidResponse, std::move(text), 0};
 }
 
 QString ControlError::errorDescription() const {

@@ -14,14 +14,17 @@ ControllerConfig ControllerConfig::standard() {
     // The placeholder serials name no monitor: out of the box, Lumora drives the monitors it finds.
     const bool configured =
         std::string_view(build::displaySerials) != std::string_view(build::placeholderSerials);
+    const bool ownTool = std::string_view(build::luminanceTool) == "lumora-ddc";
     return {
         .executable = QDir(folder).filePath(QString::fromUtf8(build::luminanceTool)),
         .displaySerialNumbers =
             configured ? QString::fromUtf8(build::displaySerials).split(u';', Qt::SkipEmptyParts)
                        : QStringList(),
-        .detectionTool =
-            configured ? QString() : QDir(folder).filePath(QStringLiteral("lumora-ddc")),
-        .setsWithoutReadBack = std::string_view(build::luminanceTool) == "lumora-ddc",
+        // Only our own tool numbers the monitors it finds; another tool drives the configured ones.
+        .detectionTool = configured || !ownTool
+                             ? QString()
+                             : QDir(folder).filePath(QStringLiteral("lumora-ddc")),
+        .setsWithoutReadBack = ownTool,
         .signalWakeDisplayNames = {QStringLiteral("Mi Monitor")},
         .toolTimeLimit = 10s,
         .applicationFolder = folder,

@@ -5,12 +5,25 @@ namespace lumora {
 MonitorFinder::MonitorFinder(QString tool, const ToolRunner& runner)
     : m_tool(std::move(tool)), m_runner(runner) {}
 
-Result<QList<FoundMonitor>, Failure> MonitorFinder::find() const {
-    const Result<QString, Failure> answer =
-        m_runner.runForLines(m_tool, {QStringLiteral("detect"), QStringLiteral("--tabs")});
+namespace {
+
+const QStringList detectArguments = {QStringLiteral("detect"), QStringLiteral("--tabs")};
+
+MonitorFinder::Found found(const Result<QString, Failure>& answer) {
     if (!answer.ok())
         return answer.failure();
     return parseDetection(answer.value());
+}
+
+} // namespace
+
+MonitorFinder::Found MonitorFinder::find() const {
+    return found(m_runner.run(m_tool, detectArguments, ToolRunner::Answer::Lines));
+}
+
+void MonitorFinder::start(QObject* owner, std::function<void(Found)> done) const {
+    m_runner.start(m_tool, detectArguments, ToolRunner::Answer::Lines, owner,
+                   [done](Result<QString, Failure> answer) { done(found(answer)); });
 }
 
 QList<FoundMonitor> parseDetection(const QString& text) {

@@ -5,7 +5,9 @@
 #include "control/ToolRunner.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
+#include <functional>
 
 namespace lumora {
 
@@ -25,7 +27,12 @@ class MonitorFinder {
 public:
     MonitorFinder(QString tool, const ToolRunner& runner);
 
-    Result<QList<FoundMonitor>, Failure> find() const;
+    using Found = Result<QList<FoundMonitor>, Failure>;
+
+    // Asks and waits for the answer.
+    Found find() const;
+    // Asks and returns at once; `done` gets the answer. The search belongs to `owner`.
+    void start(QObject* owner, std::function<void(Found)> done) const;
 
 private:
     QString m_tool;

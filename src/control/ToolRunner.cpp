@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <csignal>
+#include <optional>
 #include <unistd.h>
 
 namespace lumora {
@@ -54,84 +55,115 @@ void drain(QProcess& process, QProcess::ProcessChannel channel, QByteArray& kept
     kept.append(chunk.left(outputLimit - kept.size()));
 }
 
+// One tool in flight: its process, what it has said so far, and its time limit. Destroying it
+// stops the tool.
+class Run : public QObject {
+public:
+    Run(QObject* owner, const QString& executable, ToolRunner::Answer answer, QString limitMessage,
+        ToolRunner::Done done)
+        : QObject(owner), m_executable(executable), m_answer(answer),
+          m_limitMessage(std::move(limitMessage)), m_done(std::move(done)) {}
+    ~Run() override {
+        if (m_process.state() != QProcess::NotRunning) {
+            killGroup(m_process);
+            m_process.waitForFinished();
+        }
+    }
+
+    void start(const QStringList& arguments, std::chrono::milliseconds timeLimit) {
+        m_process.setProgram(withoutPathSearch(m_executable));
+        m_process.setArguments(arguments);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.setInputChannelMode(QProcess::ForwardedInputChannel);
+        // A group of its own, so that the time limit also ends whatever the tool started.
+        m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+        connect(&m_process, &QProcess::readyReadStandardOutput, this,
+                [this] { drain(m_process, QProcess::StandardOutput, m_out); });
+        connect(&m_process, &QProcess::readyReadStandardError, this,
+                [this] { drain(m_process, QProcess::StandardError, m_err); });
+        connect(&m_process, &QProcess::finished, this, [this] { finish(answer()); });
+        connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                finish(PlatformError{startFailureMessage(m_executable, m_process.errorString())});
+        });
+        m_limit.setSingleShot(true);
+        connect(&m_limit, &QTimer::timeout, this, [this] {
+            m_timedOut = true;
+            killGroup(m_process);
+        });
+        m_process.start(QIODevice::ReadOnly);
+        if (m_process.state() != QProcess::NotRunning)
+            m_limit.start(timeLimit);
+    }
+
+private:
+    Result<QString, Failure> answer() {
+        if (m_timedOut)
+            return ControlError::commandFailed(m_limitMessage);
+        drain(m_process, QProcess::StandardOutput, m_out);
+        drain(m_process, QProcess::StandardError, m_err);
+        if (m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0) {
+            const QString text = decodeToolText(withoutCutCharacter(m_out)).value_or(QString());
+            return m_answer == ToolRunner::Answer::OneLine ? readableLine(text) : text;
+        }
+        // A child ended by a signal has no exit status of its own: it counts as a plain failure.
+        const int status =
+            m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : 1;
+        return ControlError::commandFailed(
+            readableLine(
+                decodeToolText(withoutCutCharacter(m_err)).value_or(QStringLiteral("未知错误"))),
+            status);
+    }
+
+    // Answers once, then goes: `done` may start the next run or destroy the owner.
+    void finish(Result<QString, Failure> result) {
+        if (m_isFinished)
+            return;
+        m_isFinished = true;
+        m_limit.stop();
+        deleteLater();
+        m_done(std::move(result));
+    }
+
+    QProcess m_process;
+    QTimer m_limit;
+    QByteArray m_out;
+    QByteArray m_err;
+    const QString m_executable;
+    const ToolRunner::Answer m_answer;
+    const QString m_limitMessage;
+    ToolRunner::Done m_done;
+    bool m_timedOut = false;
+    bool m_isFinished = false;
+};
+
 } // namespace
 
 ToolRunner::ToolRunner(std::chrono::milliseconds timeLimit) : m_timeLimit(timeLimit) {}
 
-Result<QString, Failure> ToolRunner::run(const QString& executable,
-                                         const QStringList& arguments) const {
-    return runProcess(executable, arguments, true);
+void ToolRunner::start(const QString& executable, const QStringList& arguments, Answer answer,
+                       QObject* owner, Done done) const {
+    auto* run = new Run(owner, executable, answer, timeLimitMessage(executable), std::move(done));
+    run->start(arguments, m_timeLimit);
 }
 
-Result<QString, Failure> ToolRunner::runForLines(const QString& executable,
-                                                 const QStringList& arguments) const {
-    return runProcess(executable, arguments, false);
-}
-
-Result<QString, Failure> ToolRunner::runProcess(const QString& executable,
-                                                const QStringList& arguments,
-                                                bool asOneLine) const {
-    QProcess process;
-    process.setProgram(withoutPathSearch(executable));
-    process.setArguments(arguments);
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setInputChannelMode(QProcess::ForwardedInputChannel);
-    // A group of its own, so that the time limit also ends whatever the tool started.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-
-    QByteArray out;
-    QByteArray err;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
-                     [&] { drain(process, QProcess::StandardOutput, out); });
-    QObject::connect(&process, &QProcess::readyReadStandardError, &process,
-                     [&] { drain(process, QProcess::StandardError, err); });
-
+Result<QString, Failure> ToolRunner::run(const QString& executable, const QStringList& arguments,
+                                         Answer answer) const {
+    QObject owner;
     QEventLoop loop;
-    bool failedToStart = false;
-    bool timedOut = false;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            failedToStart = true;
-            loop.quit();
-        }
+    std::optional<Result<QString, Failure>> result;
+    start(executable, arguments, answer, &owner, [&](Result<QString, Failure> answered) {
+        result.emplace(std::move(answered));
+        loop.quit();
     });
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&process, &QProcess::finished, &limit, &QTimer::stop);
-    QObject::connect(&limit, &QTimer::timeout, &process, [&] {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        timedOut = true;
-        killGroup(process);
-    });
-
-    process.start(QIODevice::ReadOnly);
-    if (!failedToStart) {
-        limit.start(m_timeLimit);
+    if (!result)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    if (failedToStart)
-        return PlatformError{startFailureMessage(executable, process.errorString())};
-    if (timedOut)
-        return ControlError::commandFailed(timeLimitMessage(executable));
     // The application quit while the tool ran, which ends every event loop, this wait's too: the
-    // child is stopped here rather than left behind.
-    if (process.state() != QProcess::NotRunning) {
-        killGroup(process);
-        process.waitForFinished();
+    // owner stops the child on its way out rather than leaving it behind.
+    if (!result)
         return ControlError::commandFailed(
             QStringLiteral("%1 已被停止：Lumora 正在退出").arg(QFileInfo(executable).fileName()));
-    }
-
-    drain(process, QProcess::StandardOutput, out);
-    drain(process, QProcess::StandardError, err);
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
-        const QString answer = decodeToolText(withoutCutCharacter(out)).value_or(QString());
-        return asOneLine ? readableLine(answer) : answer;
-    }
-    return ControlError::commandFailed(readableLine(
-        decodeToolText(withoutCutCharacter(err)).value_or(QStringLiteral("未知错误"))));
+    return std::move(*result);
 }
 
 QString ToolRunner::timeLimitMessage(const QString& executable) const {

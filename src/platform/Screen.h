@@ -12,6 +12,7 @@ struct Screen {
     QString name;                  // the user-visible name
     QRect geometry;                // the whole screen
     QRect availableGeometry;       // without panels and docks
+    QString serial;                // the monitor's EDID serial text, where the system knows it
 
     bool operator==(const Screen&) const = default;
 };

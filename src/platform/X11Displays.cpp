@@ -171,7 +171,7 @@ void X11Displays::watch(QScreen* screen) {
 void X11Displays::screensChanged() {
     m_mainDisplay.reset();
     m_compositorOutputs.reset();
-    m_monitorNames.clear();
+    m_monitors.clear();
     m_settle.start();
     emit screenParametersChanged();
 }
@@ -304,7 +304,8 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
     Entry entry{.screen = {.number = numberForName(qtName),
                            .name = qtName,
                            .geometry = screen->geometry(),
-                           .availableGeometry = screen->availableGeometry()},
+                           .availableGeometry = screen->availableGeometry(),
+                           .serial = {}},
                 .qtName = qtName,
                 .connector = qtName,
                 .output = std::nullopt};
@@ -314,16 +315,17 @@ X11Displays::Entry X11Displays::entry(QScreen* screen) const {
                                        : output   ? crtcFrame(m_display, *output)
                                                   : monitorFrame(m_display, qtName);
     if (!output) {
-        entry.screen.name = monitorName(qtName);
+        takeMonitorIdentity(entry, qtName);
     } else if (isEmulated(m_display, *output)) {
         takeCompositorIdentity(entry, frame);
     } else {
         entry.output = quint32(*output);
         entry.screen.number = quint32(*output);
+        const QByteArray edid = edidOf(m_display, *output);
         const QString product =
-            edid::descriptorText(edidOf(m_display, *output), edid::productNameTag)
-                .value_or(QString());
+            edid::descriptorText(edid, edid::productNameTag).value_or(QString());
         entry.screen.name = product.isEmpty() ? qtName : product;
+        entry.screen.serial = edid::descriptorText(edid, edid::serialTextTag).value_or(QString());
     }
     if (frame) {
         // Qt may not have caught up with a change yet: RandR's frame is the real one.
@@ -343,19 +345,26 @@ void X11Displays::takeCompositorIdentity(Entry& entry, const std::optional<QRect
         return;
     entry.connector = *connector;
     entry.screen.number = numberForName(*connector);
-    entry.screen.name = monitorName(*connector);
+    takeMonitorIdentity(entry, *connector);
 }
 
-QString X11Displays::monitorName(const QString& connector) const {
+void X11Displays::takeMonitorIdentity(Entry& entry, const QString& connector) const {
+    const MonitorIdentity identity = monitorIdentity(connector);
+    entry.screen.name = identity.name;
+    entry.screen.serial = identity.serial;
+}
+
+X11Displays::MonitorIdentity X11Displays::monitorIdentity(const QString& connector) const {
     if (m_drmFolder.isEmpty())
-        return connector;
-    const auto known = m_monitorNames.constFind(connector);
-    if (known != m_monitorNames.cend())
+        return {.name = connector, .serial = {}};
+    const auto known = m_monitors.constFind(connector);
+    if (known != m_monitors.cend())
         return *known;
-    const QString product =
-        edid::descriptorText(drm::connectorEdid(m_drmFolder, connector), edid::productNameTag)
-            .value_or(QString());
-    return m_monitorNames[connector] = product.isEmpty() ? connector : product;
+    const QByteArray edid = drm::connectorEdid(m_drmFolder, connector);
+    const QString product = edid::descriptorText(edid, edid::productNameTag).value_or(QString());
+    return m_monitors[connector] = {
+               .name = product.isEmpty() ? connector : product,
+               .serial = edid::descriptorText(edid, edid::serialTextTag).value_or(QString())};
 }
 
 const QList<wayland::Output>& X11Displays::compositorOutputs() const {

@@ -54,7 +54,12 @@ private:
     QList<Entry> entries() const;
     Entry entry(QScreen* screen) const;
     void takeCompositorIdentity(Entry& entry, const std::optional<QRect>& frame) const;
-    QString monitorName(const QString& connector) const;
+    struct MonitorIdentity {
+        QString name; // the EDID product name, or the connector's name without one
+        QString serial;
+    };
+    void takeMonitorIdentity(Entry& entry, const QString& connector) const;
+    MonitorIdentity monitorIdentity(const QString& connector) const;
     std::optional<Entry> entryFor(quint32 display) const;
     const QList<wayland::Output>& compositorOutputs() const;
     void watch(QScreen* screen);
@@ -70,9 +75,9 @@ private:
     // Read from the compositor when an emulated output first needs it; kept until the screens
     // change.
     mutable std::optional<QList<wayland::Output>> m_compositorOutputs;
-    // Monitor names from the connectors' EDID files, kept until the screens change: the
+    // Monitors as the connectors' EDID files name them, kept until the screens change: the
     // overlay asks for the screens at every showing.
-    mutable QHash<QString, QString> m_monitorNames;
+    mutable QHash<QString, MonitorIdentity> m_monitors;
 };
 
 } // namespace lumora

@@ -1,6 +1,7 @@
 #include "support/ScriptedTool.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace lumora::test {
 
@@ -24,6 +25,21 @@ QStringList ScriptedTool::log() const {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QStringList inLanes(const QStringList& log) {
+    const auto monitor = [](const QString& command) {
+        const QStringList words = command.split(u' ');
+        for (qsizetype at = 0; at + 1 < words.size(); ++at) {
+            if (words[at] == QStringLiteral("display") || words[at] == QStringLiteral("--sn"))
+                return words[at + 1];
+        }
+        return QString();
+    };
+    QStringList sorted = log;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&](const QString& a, const QString& b) { return monitor(a) < monitor(b); });
+    return sorted;
 }
 
 ControllerConfig ScriptedTool::config() const {

@@ -33,4 +33,9 @@ private:
     QString m_name;
 };
 
+// A log of commands to several monitors, monitor by monitor, each monitor's commands in the order
+// they ran: the monitors' lanes run side by side, so only the order within one monitor is fixed.
+// A monitor is named by the argument after "display" or "--sn".
+QStringList inLanes(const QStringList& log);
+
 } // namespace lumora::test

@@ -17,15 +17,18 @@ inline const QRect monitorFrame(4480, 0, 1920, 1080);
 inline const Screen builtinScreen{.number = 1,
                                   .name = QStringLiteral("Built-in Retina Display"),
                                   .geometry = builtinFrame,
-                                  .availableGeometry = builtinFrame};
+                                  .availableGeometry = builtinFrame,
+                                  .serial = {}};
 inline const Screen wideScreen{.number = 2,
                                .name = QStringLiteral("Mi 27 NU"),
                                .geometry = wideFrame,
-                               .availableGeometry = wideFrame};
+                               .availableGeometry = wideFrame,
+                               .serial = {}};
 inline const Screen monitorScreen{.number = 3,
                                   .name = QStringLiteral("Mi Monitor"),
                                   .geometry = monitorFrame,
-                                  .availableGeometry = monitorFrame};
+                                  .availableGeometry = monitorFrame,
+                                  .serial = {}};
 
 // Puts the three screens on `displays`, the built-in one as the main display.
 void setUpThreeScreens(FakeDisplays& displays);
