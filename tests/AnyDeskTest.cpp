@@ -55,7 +55,8 @@ protected:
                 .toolTimeLimit = std::chrono::seconds(10),
                 .applicationFolder = tools,
                 .brightnessLibrary = FakeBrightness::library(),
-                .overlayTiming = {}};
+                .overlayTiming = {},
+                .wording = Wording::outOfTheBox(QString())};
     }
     QStringList rows(const BrightnessController& controller) const {
         QStringList shown;
@@ -87,7 +88,7 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     ASSERT_EVENTUALLY(monitors.holds(4, "10") == "45" && monitors.holds(5, "10") == "45");
     EXPECT_EQ(monitors.holds(4, "d6"), "1");
     EXPECT_EQ(monitors.holds(5, "d6"), "1");
-    ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随 MacBook 主屏：45%");
+    ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随内置显示屏：45%");
 
     // One monitor left: it follows, and the place of the other reads as empty.
     monitors.fault(5, "unplugged");
@@ -95,7 +96,7 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     ASSERT_EVENTUALLY(!controller.monitors()[1].isConnected);
     brightness.level(50);
     ASSERT_EVENTUALLY_EQ(monitors.holds(4, "10"), "50");
-    ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随 MacBook 主屏：50%");
+    ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随内置显示屏：50%");
 
     // Plugged in again: followed as soon as the screens change.
     monitors.fault(5, "");

@@ -28,8 +28,9 @@ QList<Monitor> monitorTable() {
 BrightnessController::BrightnessController(ControllerConfig config, Displays& displays,
                                            LoginItem& loginItem, QObject* parent)
     : QObject(parent), m_monitors(monitorTable()), m_status(QStringLiteral("正在读取显示器亮度…")),
-      m_signalWakeDisplayNames(config.signalWakeDisplayNames), m_toolRunner(config.toolTimeLimit),
-      m_probe(config.brightnessLibrary), m_displays(displays), m_loginItem(loginItem),
+      m_signalWakeDisplayNames(config.signalWakeDisplayNames), m_wording(config.wording),
+      m_toolRunner(config.toolTimeLimit), m_probe(config.brightnessLibrary, config.wording),
+      m_displays(displays), m_loginItem(loginItem),
       m_setsWithoutReadBack(config.setsWithoutReadBack), m_hud(displays, config.overlayTiming) {
     using namespace std::chrono_literals;
     m_confirmTimer.setSingleShot(true);

@@ -50,6 +50,8 @@ public:
     bool isWorking() const { return m_isWorking; }
     bool isAutoSyncing() const { return m_isAutoSyncing; }
     bool isTestingBlackout() const { return m_isTestingBlackout; }
+    // How the texts name this desk; fixed at construction.
+    const Wording& wording() const { return m_wording; }
 
     // Reads every monitor's current and maximum luminance.
     void refresh();
@@ -162,6 +164,7 @@ private:
     bool m_isTestingBlackout = false;
 
     const QSet<QString> m_signalWakeDisplayNames;
+    const Wording m_wording;
     const ToolRunner m_toolRunner;
     std::optional<MonitorFinder> m_finder;
     QList<MonitorLane*> m_lanes; // one per entry of m_monitors

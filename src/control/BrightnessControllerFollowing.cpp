@@ -63,7 +63,8 @@ Result<void, Failure> BrightnessController::syncMonitors() {
     }
     if (Result<void, Failure> applied = applyMainBrightness(level.value()); !applied.ok())
         return applied;
-    setStatus(QStringLiteral("已同步到 MacBook 主屏：%1%").arg(level.value()));
+    setStatus(m_wording.withBuiltin(QStringLiteral("已同步到")) +
+              QStringLiteral("：%1%").arg(level.value()));
     return {};
 }
 
@@ -227,7 +228,7 @@ void BrightnessController::reportFollowStep(qint64 level) {
             return setStatus(QStringLiteral("自动同步失败：%1：%2")
                                  .arg(m_monitors[index].name, describe(*failure)));
     }
-    setStatus(QStringLiteral("已跟随 MacBook 主屏：%1%").arg(level));
+    setStatus(m_wording.withBuiltin(QStringLiteral("已跟随")) + QStringLiteral("：%1%").arg(level));
 }
 
 void BrightnessController::confirmLuminance() {

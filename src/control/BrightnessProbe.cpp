@@ -15,8 +15,9 @@ ControlError serviceUnavailable() {
     return ControlError::invalidResponse(QStringLiteral("macOS 亮度服务不可用"));
 }
 
-ControlError unreadable() {
-    return ControlError::invalidResponse(QStringLiteral("无法读取 MacBook 主屏系统亮度"));
+ControlError unreadable(const Wording& wording) {
+    return ControlError::invalidResponse(wording.withBuiltin(QStringLiteral("无法读取")) +
+                                         QStringLiteral("系统亮度"));
 }
 
 bool sameFile(const struct stat& a, const struct stat& b) {
@@ -26,8 +27,9 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 
 } // namespace
 
-BrightnessProbe::BrightnessProbe(QString library)
-    : m_library(std::move(library)), m_libraryPath(QFile::encodeName(m_library)) {}
+BrightnessProbe::BrightnessProbe(QString library, Wording wording)
+    : m_library(std::move(library)), m_wording(std::move(wording)),
+      m_libraryPath(QFile::encodeName(m_library)) {}
 
 std::optional<qint64> brightnessLevel(float raw) {
     const double percent = double(raw) * 100.0;
@@ -53,10 +55,10 @@ Result<qint64, Failure> BrightnessProbe::read(quint32 display) {
     const int32_t status = getBrightness(display, &raw);
     dlclose(handle);
     if (status != 0)
-        return unreadable();
+        return unreadable(m_wording);
     if (const std::optional<qint64> level = brightnessLevel(raw))
         return *level;
-    return unreadable();
+    return unreadable(m_wording);
 }
 
 QByteArray BrightnessProbe::loadablePath() {

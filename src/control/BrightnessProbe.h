@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 #include "control/Failure.h"
+#include "control/Wording.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,7 +21,7 @@ namespace lumora {
 // loaded skip the mapping, which keeps the poll cheap.
 class BrightnessProbe {
 public:
-    explicit BrightnessProbe(QString library);
+    explicit BrightnessProbe(QString library, Wording wording = {});
 
     Result<qint64, Failure> read(quint32 display);
 
@@ -31,6 +32,7 @@ private:
     QString copyLibrary();
 
     QString m_library;
+    const Wording m_wording;
     QByteArray m_libraryPath; // m_library for the system calls, encoded once
     QTemporaryDir m_copies;
     std::optional<struct stat> m_copied; // the file as it was when last copied

@@ -1,12 +1,26 @@
 #include "control/ControllerConfig.h"
 
 #include "BuildConfig.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <string_view>
 
 namespace lumora {
+
+namespace {
+
+// The machine's maker as its firmware names it; empty where the firmware says nothing.
+QString systemMaker() {
+    const Result<std::optional<QByteArray>, FileProblem> vendor =
+        readRegularFile(QStringLiteral("/sys/class/dmi/id/sys_vendor"), 256);
+    if (!vendor.ok() || !vendor.value())
+        return {};
+    return QString::fromUtf8(*vendor.value()).trimmed();
+}
+
+} // namespace
 
 ControllerConfig ControllerConfig::standard() {
     using namespace std::chrono_literals;
@@ -30,6 +44,7 @@ ControllerConfig ControllerConfig::standard() {
         .applicationFolder = folder,
         .brightnessLibrary = QDir(folder).filePath(QString::fromUtf8(build::brightnessLibrary)),
         .overlayTiming = {},
+        .wording = configured ? Wording() : Wording::outOfTheBox(systemMaker()),
     };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/Wording.h"
 #include "hud/BrightnessHUD.h"
 
 #include <QSet>
@@ -25,6 +26,7 @@ struct ControllerConfig {
     QString applicationFolder;               // where panelctl lives, beside the application
     QString brightnessLibrary;               // answers the built-in display's brightness
     HUDTiming overlayTiming;                 // how long the overlay stays and fades
+    Wording wording;                         // how the texts name the desk
 
     static ControllerConfig standard();
 };

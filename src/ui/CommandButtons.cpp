@@ -22,8 +22,8 @@ QPushButton* button(const QString& objectName, const QString& text, QWidget* par
 
 } // namespace
 
-CommandButtons::CommandButtons(QWidget* parent) : QWidget(parent) {
-    m_sync = button(QStringLiteral("sync"), QStringLiteral("同步到 MacBook 主屏"), this);
+CommandButtons::CommandButtons(const Wording& wording, QWidget* parent) : QWidget(parent) {
+    m_sync = button(QStringLiteral("sync"), wording.withBuiltin(QStringLiteral("同步到")), this);
     theme::makeProminent(m_sync);
     m_autoSync = button(QStringLiteral("autoSync"), QString(), this);
     m_blackoutTest = button(QStringLiteral("blackoutTest"), QString(), this);

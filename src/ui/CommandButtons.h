@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/Wording.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -19,7 +21,7 @@ public:
         bool isTestingBlackout = false;
     };
 
-    explicit CommandButtons(QWidget* parent = nullptr);
+    explicit CommandButtons(const Wording& wording, QWidget* parent = nullptr);
 
     void showState(const State& state);
 

@@ -26,14 +26,13 @@ QLabel* label(const QString& objectName, const QString& text, const QFont& font,
     return label;
 }
 
-QLayout* header(QWidget* parent) {
+QLayout* header(const Wording& wording, QWidget* parent) {
     auto* sun = new QLabel(parent);
     sun->setObjectName(QStringLiteral("sun"));
     sun->setPixmap(icons::sun(sunSize, theme::yellow()));
     sun->setAlignment(Qt::AlignCenter);
     auto* description =
-        label(QStringLiteral("description"), QStringLiteral("控制当前连接的两台小米显示器"),
-              theme::body(), parent);
+        label(QStringLiteral("description"), wording.description, theme::body(), parent);
     theme::useSecondaryColor(description);
 
     auto* layout = new QVBoxLayout;
@@ -58,7 +57,7 @@ ContentView::ContentView(BrightnessController& controller, QWidget* parent)
     m_layout = new QVBoxLayout(this);
     m_layout->setSpacing(spacing);
     m_layout->setContentsMargins(padding, padding, padding, padding);
-    m_commands = new CommandButtons(this);
+    m_commands = new CommandButtons(controller.wording(), this);
     connect(m_commands, &CommandButtons::syncToMainDisplay, &m_controller,
             &BrightnessController::syncToMainDisplay);
     connect(m_commands, &CommandButtons::toggleAutoSync, &m_controller,
@@ -67,7 +66,7 @@ ContentView::ContentView(BrightnessController& controller, QWidget* parent)
             &BrightnessController::toggleBlackoutTest);
     connect(m_commands, &CommandButtons::refresh, &m_controller, &BrightnessController::refresh);
 
-    m_layout->addLayout(header(this));
+    m_layout->addLayout(header(controller.wording(), this));
     m_layout->addWidget(m_commands);
     m_layout->addWidget(m_status);
 

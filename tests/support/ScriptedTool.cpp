@@ -48,6 +48,7 @@ ControllerConfig ScriptedTool::config() const {
     config.executable = path();
     config.detectionTool.clear();
     config.setsWithoutReadBack = false;
+    config.wording = {};
     config.toolTimeLimit = 2s;
     config.brightnessLibrary = QStringLiteral(LUMORA_FAKE_BRIGHTNESS_LIBRARY);
     return config;
