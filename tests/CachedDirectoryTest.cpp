@@ -128,6 +128,13 @@ TEST_F(CachedDirectoryTest, KeepsTheMaximumAndChecksTheIdentityCheaply) {
     edid.close();
     ASSERT_TRUE(directory.open(bySerial).ok());
     EXPECT_EQ(buses.lastBus->edidBytesRead, 0u);
+    QFile status(folder.filePath("drm/card1-DP-2/status"));
+    ASSERT_TRUE(status.open(QIODevice::WriteOnly));
+    status.write("disconnected\n");
+    status.close();
+    ASSERT_TRUE(directory.open(bySerial).ok());
+    EXPECT_EQ(buses.lastBus->edidBytesRead, 28u) << "an unplugged connector's EDID is stale";
+    QFile::remove(status.fileName());
 
     serialText[72 + 5] = 'C'; // another monitor plugged in there
     buses.edids[6] = detector.records[2].edid = serialText;

@@ -21,6 +21,12 @@ std::optional<std::string> readAttribute(const std::filesystem::path& file) {
     return text;
 }
 
+// Only the kernel's word that nothing is plugged in rules a connector out.
+bool disconnected(const std::filesystem::path& connector) {
+    const std::optional<std::string> status = readAttribute(connector / "status");
+    return status && status->substr(0, status->find('\n')) == "disconnected";
+}
+
 } // namespace
 
 DrmConnectors::DrmConnectors(std::filesystem::path folder) : m_folder(std::move(folder)) {}
@@ -31,7 +37,7 @@ std::optional<std::vector<uint8_t>> DrmConnectors::edid(int bus) const {
     for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
         const std::filesystem::path ddc =
             std::filesystem::read_symlink(entry.path() / "ddc", error);
-        if (error || ddc.filename() != adapter)
+        if (error || ddc.filename() != adapter || disconnected(entry.path()))
             continue;
         const std::optional<std::string> bytes = readAttribute(entry.path() / "edid");
         if (!bytes || bytes->size() < baseBlock)
