@@ -31,6 +31,12 @@ using A = LuminanceRequest::Action;
 Target byNumber(int number) {
     return {.number = number, .serial = {}};
 }
+// As many as 220 KB of arguments hold: parsed by recursion, they overflowed the stack.
+std::vector<std::string> noverifyRun() {
+    std::vector<std::string> arguments(20000, "--noverify");
+    arguments.insert(arguments.end(), {"display", "3", "set", "luminance", "1"});
+    return arguments;
+}
 INSTANTIATE_TEST_SUITE_P(
     Forms, LuminanceArguments,
     ::testing::Values(
@@ -65,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                       std::nullopt},
         LuminanceCase{
             "noverifyLast", {"display", "3", "set", "luminance", "1", "--noverify"}, std::nullopt},
+        LuminanceCase{"noverifyRun", noverifyRun(), std::nullopt},
         LuminanceCase{"detectWithMore", {"detect", "2"}, std::nullopt},
         LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
         LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},

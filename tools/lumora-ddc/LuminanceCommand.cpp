@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
 
 namespace lumora::ddc {
 
@@ -136,7 +137,7 @@ Result<Target, Failure> parseTarget(const std::string& kind, const std::string& 
     return Target{.number = int(*display), .serial = {}};
 }
 
-Result<LuminanceRequest, Failure> parseDetect(const std::vector<std::string>& arguments) {
+Result<LuminanceRequest, Failure> parseDetect(std::span<const std::string> arguments) {
     const bool tabs = arguments.size() == 2 && arguments[1] == "--tabs";
     if (arguments.size() != 1 && !tabs)
         return usageError("参数错误：detect 之后只能跟 --tabs");
@@ -144,28 +145,12 @@ Result<LuminanceRequest, Failure> parseDetect(const std::vector<std::string>& ar
         .target = {}, .action = tabs ? Action::DetectTabs : Action::Detect, .amount = 0};
 }
 
-Result<LuminanceRequest, Failure> parseNoVerify(const std::vector<std::string>& arguments) {
-    Result<LuminanceRequest, Failure> request =
-        parseLuminanceCommandLine({arguments.begin() + 1, arguments.end()});
-    if (!request.ok())
-        return request;
-    if (request.value().action != Action::Set || !request.value().verify)
-        return usageError(
-            "参数错误：--noverify 只用于 display 编号（或 --sn 序列号）set luminance 值");
-    request.value().verify = false;
-    return request;
-}
-
-} // namespace
-
-Result<LuminanceRequest, Failure>
-parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
+// The command after any --noverify: a second --noverify is no command word.
+Result<LuminanceRequest, Failure> parseCommand(std::span<const std::string> arguments) {
     static const std::map<std::string, Action> actions = {
         {"get", Action::Get}, {"max", Action::Max}, {"chg", Action::Change}, {"set", Action::Set}};
     if (!arguments.empty() && arguments[0] == "detect")
         return parseDetect(arguments);
-    if (!arguments.empty() && arguments[0] == "--noverify")
-        return parseNoVerify(arguments);
     if (arguments.size() < 4)
         return usageError("参数错误：命令应为 display 编号 get|max|chg|set luminance [值]，或 "
                           "detect");
@@ -190,6 +175,22 @@ parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
             return usageError("参数错误：无效的数值 “" + printable(arguments[4]) + "”");
         request.amount = *amount;
     }
+    return request;
+}
+
+} // namespace
+
+Result<LuminanceRequest, Failure>
+parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
+    const bool fast = !arguments.empty() && arguments[0] == "--noverify";
+    Result<LuminanceRequest, Failure> request =
+        parseCommand(std::span(arguments).subspan(fast ? 1 : 0));
+    if (!fast || !request.ok())
+        return request;
+    if (request.value().action != Action::Set)
+        return usageError(
+            "参数错误：--noverify 只用于 display 编号（或 --sn 序列号）set luminance 值");
+    request.value().verify = false;
     return request;
 }
 
