@@ -157,8 +157,8 @@ TEST_F(CachedDirectoryTest, NumbersLumoraNeverUsesAndDetectionFailures) {
     EXPECT_EQ(open(number(2)).failure().exitStatus(), 4);
 }
 
-// The cache file itself.
-TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
+// The cache file itself: whole and sound, or no cache.
+TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     QTemporaryDir folder;
     const auto load = [&](const QByteArray& text) {
         QFile out(folder.filePath("ddc-displays"));
@@ -168,11 +168,9 @@ TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
         return DisplayCache(PrivateFolder::open(folder.path().toStdString())).load();
     };
     const QByteArray edid = QByteArray(254, '0') + "ff",
-                     first = "lumora-ddc-displays\t1700000000000\n";
-    const std::optional<DisplayCache::Contents> contents =
-        load(first + "2\t3\tSN\t" + edid + "\t100\nnot a record\n2\tx\tSN\t" + edid +
-             "\t-\n3\t4\tSN\t0g\t-\n" + "3\t-\tS N\t" + edid + "\t-\n3\t5\tSN\t\t-\n3\t5\tSN\t" +
-             edid + "\t-\t\n3\t5\tSN\t00ff\t-\n");
+                     first = "lumora-ddc-displays\t1700000000000\n", end = "end\n",
+                     records = "2\t3\tSN\t" + edid + "\t100\n3\t-\tS N\t" + edid + "\t-\n";
+    const std::optional<DisplayCache::Contents> contents = load(first + records + end);
     ASSERT_TRUE(contents);
     EXPECT_EQ(contents->detected,
               std::chrono::system_clock::time_point(std::chrono::milliseconds(1700000000000)));
@@ -182,10 +180,27 @@ TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
     EXPECT_EQ(contents->records[0], (DisplayRecord{2, 3, "SN", bytes, {}, false, 100}));
     EXPECT_EQ(contents->records[1], (DisplayRecord{3, -1, "S N", bytes, {}, false, {}}));
     EXPECT_FALSE(DisplayCache(std::nullopt).load());
+    EXPECT_TRUE(load(first + end)->records.empty()) << "a detection that found nothing";
 
-    EXPECT_TRUE(load(first)->records.empty()) << "a detection that found nothing";
-    EXPECT_FALSE(load("\x93\x1f\xff garbage\n2\t3\tSN\t" + edid + "\t-\n")) << "not ours";
-    EXPECT_FALSE(load("2\t3\tSN\t" + edid + "\n")) << "the format before the first line";
+    const QList<QByteArray> damaged = {
+        "\x93\x1f\xff garbage\n" + records + end, // not ours
+        records + end,                            // the format before the first line
+        first + records,                          // no last line
+        first + "2\t3\tSN\t" + edid + "\t6",      // cut inside a maximum of 65535
+        first + "not a record\n" + records + end,
+        first + "2\tx\tSN\t" + edid + "\t-\n" + end,
+        first + "3\t4\tSN\t0g\t-\n" + end,
+        first + "3\t5\tSN\t\t-\n" + end,
+        first + "3\t5\tSN\t" + edid + "\t-\t\n" + end,
+        first + "3\t5\tSN\t00ff\t-\n" + end,
+        first + "3\t5\tSN\t" + edid + "\t65536\n" + end,
+        first + "4\t5\tSN\t" + edid + "\t-\n" + end,
+        first + records + "2\t6\tSN\t" + edid + "\t-\n" + end,
+        first + records + "0\t3\tSN\t" + edid + "\t-\n" + end,
+        "lumora-ddc-displays\t999999999999999\n" + end, // later than the clock holds
+    };
+    for (const QByteArray& text : damaged)
+        EXPECT_FALSE(load(text)) << text.toStdString();
 }
 
 } // namespace
