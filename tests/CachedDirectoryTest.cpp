@@ -55,10 +55,12 @@ protected:
 };
 
 TEST_F(CachedDirectoryTest, DetectsOnceThenUsesTheCachedBus) {
+    detector.records[0].serial = "\tA\\";
+    buses.edids[9] = detector.records.emplace_back(detected(9, "", 4)).edid;
     ASSERT_TRUE(open(number(3)).ok());
     EXPECT_EQ(detector.detections, 1);
     EXPECT_EQ(buses.opened, std::vector<int>({5}));
-    ASSERT_EQ(cache.load()->records.size(), 3u);
+    ASSERT_EQ(cache.load()->records.size(), 4u);
     EXPECT_EQ(cache.load()->records[2].number, 0) << "a third monitor has no number";
 
     Result<std::unique_ptr<DdcDevice>, Failure> device = open({std::nullopt, "2222222222222"});
@@ -69,6 +71,12 @@ TEST_F(CachedDirectoryTest, DetectsOnceThenUsesTheCachedBus) {
     EXPECT_EQ(buses.lastBus->writes.back(),
               std::make_pair(packet::displayAddress, packet::setVcpRequest(0xD6, 4)));
     EXPECT_EQ(buses.lastBus->heldOff, 50) << "the pause after a set is left for the next message";
+
+    ASSERT_TRUE(open({std::nullopt, "\\edid:0000000000000000"}).ok()) << "no serial text";
+    EXPECT_EQ(buses.opened.back(), 9);
+    ASSERT_TRUE(open({std::nullopt, "\\x09A\\x5c"}).ok()) << "a serial that escapes";
+    EXPECT_EQ(buses.opened.back(), 3);
+    EXPECT_EQ(detector.detections, 1);
 }
 
 TEST_F(CachedDirectoryTest, AnotherMonitorOnTheBusMeansDetectingAgain) {
@@ -169,7 +177,7 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     };
     const QByteArray edid = QByteArray(254, '0') + "ff",
                      first = "lumora-ddc-displays\t1700000000000\n", end = "end\n",
-                     records = "2\t3\tSN\t" + edid + "\t100\n3\t-\tS N\t" + edid + "\t-\n";
+                     records = "2\t3\tSN\t" + edid + "\t100\n3\t-\tS\\x09N\t" + edid + "\t-\n";
     const std::optional<DisplayCache::Contents> contents = load(first + records + end);
     ASSERT_TRUE(contents);
     EXPECT_EQ(contents->detected,
@@ -178,7 +186,7 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     bytes[127] = 0xFF;
     ASSERT_EQ(contents->records.size(), 2u);
     EXPECT_EQ(contents->records[0], (DisplayRecord{2, 3, "SN", bytes, {}, false, 100}));
-    EXPECT_EQ(contents->records[1], (DisplayRecord{3, -1, "S N", bytes, {}, false, {}}));
+    EXPECT_EQ(contents->records[1], (DisplayRecord{3, -1, "S\tN", bytes, {}, false, {}}));
     EXPECT_FALSE(DisplayCache(std::nullopt).load());
     EXPECT_TRUE(load(first + end)->records.empty()) << "a detection that found nothing";
 

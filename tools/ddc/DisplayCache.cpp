@@ -1,6 +1,7 @@
 #include "ddc/DisplayCache.h"
 
 #include "ddc/Numbering.h"
+#include "ddc/SerialField.h"
 
 #include <algorithm>
 #include <charconv>
@@ -88,15 +89,16 @@ std::optional<DisplayRecord> parse(const std::string& line) {
     const std::optional<long long> displayNumber = number(fields[0], lastExternalNumber);
     const std::optional<long long> bus =
         fields[1] == "-" ? std::optional(-1LL) : number(fields[1], INT_MAX);
+    const std::optional<std::string> serial = SerialField::unescape(fields[2]);
     const std::optional<std::vector<uint8_t>> edid = fromHex(fields[3]);
     const std::optional<long long> maximum =
         fields[4] == "-" ? std::optional(-1LL) : number(fields[4], 0xFFFF);
-    if (!displayNumber || !lumoraNumber(*displayNumber) || !bus || !edid ||
+    if (!displayNumber || !lumoraNumber(*displayNumber) || !bus || !serial || !edid ||
         edid->size() != edidSize || !maximum)
         return std::nullopt;
     return DisplayRecord{.number = int(*displayNumber),
                          .bus = int(*bus),
-                         .serial = fields[2],
+                         .serial = *serial,
                          .edid = *edid,
                          .name = {},
                          .ddc = false,
@@ -115,14 +117,13 @@ bool consistent(const std::vector<DisplayRecord>& records) {
 
 std::string line(const DisplayRecord& record) {
     return std::to_string(record.number) + '\t' +
-           (record.present() ? std::to_string(record.bus) : "-") + '\t' + record.serial + '\t' +
-           toHex(record.edid) + '\t' + (record.maximum ? std::to_string(*record.maximum) : "-") +
-           '\n';
+           (record.present() ? std::to_string(record.bus) : "-") + '\t' +
+           SerialField::escape(record.serial) + '\t' + toHex(record.edid) + '\t' +
+           (record.maximum ? std::to_string(*record.maximum) : "-") + '\n';
 }
 
 bool storable(const DisplayRecord& record) {
-    return record.serial.find_first_of("\t\n") == std::string::npos &&
-           record.edid.size() == edidSize;
+    return record.edid.size() == edidSize;
 }
 
 } // namespace

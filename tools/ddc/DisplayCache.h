@@ -11,9 +11,10 @@ namespace lumora::ddc {
 
 // The last detection's monitors, kept per user so that later commands can skip detection.
 // The first line marks the file as ours and holds the detection's time; then one line per
-// monitor: Lumora's number (0 for none), bus ("-" when missing at that detection), serial, the
-// 128-byte EDID in hexadecimal and the luminance maximum ("-" while unknown), separated by tabs;
-// last a line "end". A detection that found no monitor is the first and last line alone.
+// monitor: Lumora's number (0 for none), bus ("-" when missing at that detection), serial text
+// (escaped as SerialField does), the 128-byte EDID in hexadecimal and the luminance maximum ("-"
+// while unknown), separated by tabs; last a line "end". A detection that found no monitor is the
+// first and last line alone.
 class DisplayCache {
 public:
     struct Contents {

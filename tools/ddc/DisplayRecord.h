@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ddc/SerialField.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,14 +24,16 @@ struct DisplayRecord {
     bool operator==(const DisplayRecord&) const = default;
 };
 
-// Which monitor a command is for: by Lumora's number, by serial text, or both once a number is
-// known to stand for a configured serial.
+// Which monitor a command is for: by Lumora's number, by serial field (SerialField: the escaped
+// serial text, or the EDID token of a monitor without one), or both once a number is known to
+// stand for a configured serial.
 struct Target {
     std::optional<int> number;
-    std::string serial;
+    std::string serial; // a serial field, as SerialField::canonical gives it
 
     bool matches(const DisplayRecord& record) const {
-        return serial.empty() ? record.number == number : record.serial == serial;
+        return serial.empty() ? record.number == number
+                              : SerialField::of(record.serial, record.edid) == serial;
     }
     std::string describe() const {
         if (!number)

@@ -47,7 +47,7 @@ Result<Target, Failure> Numbering::target(int number) const {
         return Failure{Failure::Kind::NotFound,
                        "编号为 " + std::to_string(number) +
                            " 的显示器的序列号与前一台重复（LUMORA_DISPLAY_SERIALS）"};
-    return Target{.number = number, .serial = m_serials[index]};
+    return Target{.number = number, .serial = SerialField::escape(m_serials[index])};
 }
 
 std::vector<DisplayRecord> Numbering::assign(std::vector<DisplayRecord> detected,
