@@ -91,7 +91,7 @@ TEST_F(CachedDirectoryTest, AnotherMonitorOnTheBusMeansDetectingAgain) {
 TEST_F(CachedDirectoryTest, AMissingMonitorKeepsItsNumberAndCostsOneDetection) {
     ASSERT_TRUE(open(number(2)).ok());
     buses.edids.erase(3);
-    detector.records.erase(detector.records.begin());
+    detector.records = {detector.records[1]}; // no monitor left that needs a number
 
     const Result<std::unique_ptr<DdcDevice>, Failure> missing = open(number(2));
     ASSERT_FALSE(missing.ok());
@@ -177,7 +177,8 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     };
     const QByteArray edid = QByteArray(254, '0') + "ff",
                      first = "lumora-ddc-displays\t1700000000000\n", end = "end\n",
-                     records = "2\t3\tSN\t" + edid + "\t100\n3\t-\tS\\x09N\t" + edid + "\t-\n";
+                     records = "2\t3\tSN\t" + edid + "\t100\t1700000000000\n3\t-\tS\\x09N\t" +
+                               edid + "\t-\t5\n";
     const std::optional<DisplayCache::Contents> contents = load(first + records + end);
     ASSERT_TRUE(contents);
     EXPECT_EQ(contents->detected,
@@ -185,8 +186,10 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     std::vector<uint8_t> bytes(128, 0);
     bytes[127] = 0xFF;
     ASSERT_EQ(contents->records.size(), 2u);
-    EXPECT_EQ(contents->records[0], (DisplayRecord{2, 3, "SN", bytes, {}, false, 100}));
-    EXPECT_EQ(contents->records[1], (DisplayRecord{3, -1, "S\tN", bytes, {}, false, {}}));
+    EXPECT_EQ(contents->records[0],
+              (DisplayRecord{2, 3, "SN", bytes, {}, false, 100, contents->detected}));
+    EXPECT_EQ(contents->records[1].serial, "S\tN");
+    EXPECT_EQ(contents->records[1].seen.time_since_epoch(), std::chrono::milliseconds(5));
     EXPECT_FALSE(DisplayCache(std::nullopt).load());
     EXPECT_TRUE(load(first + end)->records.empty()) << "a detection that found nothing";
 
@@ -195,16 +198,17 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
         records + end,                            // the format before the first line
         first + records,                          // no last line
         first + "2\t3\tSN\t" + edid + "\t6",      // cut inside a maximum of 65535
+        first + "2\t3\tSN\t" + edid + "\t-\t999999999999999\n" + end,
         first + "not a record\n" + records + end,
-        first + "2\tx\tSN\t" + edid + "\t-\n" + end,
-        first + "3\t4\tSN\t0g\t-\n" + end,
-        first + "3\t5\tSN\t\t-\n" + end,
-        first + "3\t5\tSN\t" + edid + "\t-\t\n" + end,
-        first + "3\t5\tSN\t00ff\t-\n" + end,
-        first + "3\t5\tSN\t" + edid + "\t65536\n" + end,
-        first + "4\t5\tSN\t" + edid + "\t-\n" + end,
-        first + records + "2\t6\tSN\t" + edid + "\t-\n" + end,
-        first + records + "0\t3\tSN\t" + edid + "\t-\n" + end,
+        first + "2\tx\tSN\t" + edid + "\t-\t1\n" + end,
+        first + "3\t4\tSN\t0g\t-\t1\n" + end,
+        first + "3\t5\tSN\t\t-\t1\n" + end,
+        first + "3\t5\tSN\t" + edid + "\t-\t1\t\n" + end,
+        first + "3\t5\tSN\t00ff\t-\t1\n" + end,
+        first + "3\t5\tSN\t" + edid + "\t65536\t1\n" + end,
+        first + "4\t5\tSN\t" + edid + "\t-\t1\n" + end,
+        first + records + "2\t6\tSN\t" + edid + "\t-\t1\n" + end,
+        first + records + "0\t3\tSN\t" + edid + "\t-\t1\n" + end,
         "lumora-ddc-displays\t999999999999999\n" + end, // later than the clock holds
     };
     for (const QByteArray& text : damaged)

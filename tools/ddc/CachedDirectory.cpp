@@ -127,7 +127,12 @@ CachedDirectory::detectAndRemember(const std::vector<DisplayRecord>& remembered)
         return detected;
     std::vector<DisplayRecord> numbered =
         m_numbering.assign(std::move(detected.value()), remembered);
-    m_cache.save({.records = numbered, .detected = std::chrono::system_clock::now()});
+    const auto now = std::chrono::system_clock::now();
+    for (DisplayRecord& record : numbered) {
+        if (record.present())
+            record.seen = now;
+    }
+    m_cache.save({.records = numbered, .detected = now});
     return numbered;
 }
 

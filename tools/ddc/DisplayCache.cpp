@@ -66,6 +66,11 @@ std::optional<Clock::time_point> timeOf(const std::string& text) {
     return Clock::time_point(Milliseconds(*since));
 }
 
+std::string millisecondsOf(Clock::time_point time) {
+    return std::to_string(
+        std::chrono::duration_cast<Milliseconds>(time.time_since_epoch()).count());
+}
+
 std::optional<Clock::time_point> detectionTime(const std::string& line) {
     if (line.rfind(firstWord, 0) != 0)
         return std::nullopt;
@@ -84,7 +89,7 @@ std::optional<DisplayRecord> parse(const std::string& line) {
         else
             fields.back() += c;
     }
-    if (fields.size() != 5)
+    if (fields.size() != 6)
         return std::nullopt;
     const std::optional<long long> displayNumber = number(fields[0], lastExternalNumber);
     const std::optional<long long> bus =
@@ -93,8 +98,9 @@ std::optional<DisplayRecord> parse(const std::string& line) {
     const std::optional<std::vector<uint8_t>> edid = fromHex(fields[3]);
     const std::optional<long long> maximum =
         fields[4] == "-" ? std::optional(-1LL) : number(fields[4], 0xFFFF);
+    const std::optional<Clock::time_point> seen = timeOf(fields[5]);
     if (!displayNumber || !lumoraNumber(*displayNumber) || !bus || !serial || !edid ||
-        edid->size() != edidSize || !maximum)
+        edid->size() != edidSize || !maximum || !seen)
         return std::nullopt;
     return DisplayRecord{.number = int(*displayNumber),
                          .bus = int(*bus),
@@ -102,8 +108,8 @@ std::optional<DisplayRecord> parse(const std::string& line) {
                          .edid = *edid,
                          .name = {},
                          .ddc = false,
-                         .maximum =
-                             *maximum < 0 ? std::nullopt : std::optional(uint16_t(*maximum))};
+                         .maximum = *maximum < 0 ? std::nullopt : std::optional(uint16_t(*maximum)),
+                         .seen = *seen};
 }
 
 // No detection gives one number to two monitors or finds two on one bus.
@@ -119,7 +125,8 @@ std::string line(const DisplayRecord& record) {
     return std::to_string(record.number) + '\t' +
            (record.present() ? std::to_string(record.bus) : "-") + '\t' +
            SerialField::escape(record.serial) + '\t' + toHex(record.edid) + '\t' +
-           (record.maximum ? std::to_string(*record.maximum) : "-") + '\n';
+           (record.maximum ? std::to_string(*record.maximum) : "-") + '\t' +
+           millisecondsOf(record.seen) + '\n';
 }
 
 bool storable(const DisplayRecord& record) {
@@ -156,11 +163,7 @@ std::optional<DisplayCache::Contents> DisplayCache::load() const {
 void DisplayCache::save(const Contents& contents) const {
     if (!m_folder)
         return;
-    std::string text = firstWord +
-                       std::to_string(std::chrono::duration_cast<Milliseconds>(
-                                          contents.detected.time_since_epoch())
-                                          .count()) +
-                       '\n';
+    std::string text = firstWord + millisecondsOf(contents.detected) + '\n';
     for (const DisplayRecord& record : contents.records) {
         if (storable(record))
             text += line(record);

@@ -12,9 +12,10 @@ namespace lumora::ddc {
 // The last detection's monitors, kept per user so that later commands can skip detection.
 // The first line marks the file as ours and holds the detection's time; then one line per
 // monitor: Lumora's number (0 for none), bus ("-" when missing at that detection), serial text
-// (escaped as SerialField does), the 128-byte EDID in hexadecimal and the luminance maximum ("-"
-// while unknown), separated by tabs; last a line "end". A detection that found no monitor is the
-// first and last line alone.
+// (escaped as SerialField does), the 128-byte EDID in hexadecimal, the luminance maximum ("-"
+// while unknown) and the time of the last detection that found it present, separated by tabs;
+// last a line "end". Times are milliseconds since the epoch. A detection that found no monitor
+// is the first and last line alone.
 class DisplayCache {
 public:
     struct Contents {

@@ -2,6 +2,7 @@
 
 #include "ddc/SerialField.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@ struct DisplayRecord {
     bool ddc = false; // whether it answered DDC/CI; from a detection only
     // The luminance maximum it reported, once a Get since its last detection has told it.
     std::optional<uint16_t> maximum;
+    // The last detection that found it present; from the cache only.
+    std::chrono::system_clock::time_point seen{};
 
     bool present() const { return bus >= 0; }
     bool operator==(const DisplayRecord&) const = default;
