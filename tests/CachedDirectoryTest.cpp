@@ -175,10 +175,12 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
         out.close();
         return DisplayCache(PrivateFolder::open(folder.path().toStdString())).load();
     };
-    const QByteArray edid = QByteArray(254, '0') + "ff",
+    // After each maximum: when last present, name and whether DDC/CI answered.
+    const QByteArray edid = QByteArray(254, '0') + "ff", rest = "\t1\tMi\\x0927\t1\n",
                      first = "lumora-ddc-displays\t1700000000000\n", end = "end\n",
-                     records = "2\t3\tSN\t" + edid + "\t100\t1700000000000\n3\t-\tS\\x09N\t" +
-                               edid + "\t-\t5\n";
+                     records = "2\t3\tSN\t" + edid +
+                               "\t100\t1700000000000\tMi 27\t1\n3\t-\tS\\x09N\t" + edid +
+                               "\t-\t5\t\t0\n";
     const std::optional<DisplayCache::Contents> contents = load(first + records + end);
     ASSERT_TRUE(contents);
     EXPECT_EQ(contents->detected,
@@ -187,9 +189,10 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     bytes[127] = 0xFF;
     ASSERT_EQ(contents->records.size(), 2u);
     EXPECT_EQ(contents->records[0],
-              (DisplayRecord{2, 3, "SN", bytes, {}, false, 100, contents->detected}));
+              (DisplayRecord{2, 3, "SN", bytes, "Mi 27", true, 100, contents->detected}));
     EXPECT_EQ(contents->records[1].serial, "S\tN");
     EXPECT_EQ(contents->records[1].seen.time_since_epoch(), std::chrono::milliseconds(5));
+    EXPECT_EQ(load(first + "2\t3\tSN\t" + edid + "\t-" + rest + end)->records[0].name, "Mi\t27");
     EXPECT_FALSE(DisplayCache(std::nullopt).load());
     EXPECT_TRUE(load(first + end)->records.empty()) << "a detection that found nothing";
 
@@ -198,17 +201,19 @@ TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
         records + end,                            // the format before the first line
         first + records,                          // no last line
         first + "2\t3\tSN\t" + edid + "\t6",      // cut inside a maximum of 65535
-        first + "2\t3\tSN\t" + edid + "\t-\t999999999999999\n" + end,
+        first + "2\t3\tSN\t" + edid + "\t-\t999999999999999\tMi\t1\n" + end,
+        first + "2\t3\tSN\t" + edid + "\t-\t1\tMi\tyes\n" + end,
         first + "not a record\n" + records + end,
-        first + "2\tx\tSN\t" + edid + "\t-\t1\n" + end,
-        first + "3\t4\tSN\t0g\t-\t1\n" + end,
-        first + "3\t5\tSN\t\t-\t1\n" + end,
-        first + "3\t5\tSN\t" + edid + "\t-\t1\t\n" + end,
-        first + "3\t5\tSN\t00ff\t-\t1\n" + end,
-        first + "3\t5\tSN\t" + edid + "\t65536\t1\n" + end,
-        first + "4\t5\tSN\t" + edid + "\t-\t1\n" + end,
-        first + records + "2\t6\tSN\t" + edid + "\t-\t1\n" + end,
-        first + records + "0\t3\tSN\t" + edid + "\t-\t1\n" + end,
+        first + "2\tx\tSN\t" + edid + "\t-" + rest + end,
+        first + "3\t4\tSN\t0g\t-" + rest + end,
+        first + "3\t5\tSN\t\t-" + rest + end,
+        first + "3\t5\tS\\N\t" + edid + "\t-" + rest + end,
+        first + "3\t5\tSN\t" + edid + "\t-\t" + rest + end,
+        first + "3\t5\tSN\t00ff\t-" + rest + end,
+        first + "3\t5\tSN\t" + edid + "\t65536" + rest + end,
+        first + "4\t5\tSN\t" + edid + "\t-" + rest + end,
+        first + records + "2\t6\tSN\t" + edid + "\t-" + rest + end,
+        first + records + "0\t3\tSN\t" + edid + "\t-" + rest + end,
         "lumora-ddc-displays\t999999999999999\n" + end, // later than the clock holds
     };
     for (const QByteArray& text : damaged)

@@ -166,6 +166,34 @@ TEST(DdcEmulatorTest, DetectWithTabsRenewsTheCache) {
     EXPECT_EQ(desk.luminance({"display", "2", "get", "luminance"}).out, "50\n") << "no cache";
 }
 
+// While the DRM connectors show the monitors of the last detection, detect answers from the cache
+// and no bus carries a message; another monitor on a connector means a detection.
+TEST(DdcEmulatorTest, DetectCostsNoBusTimeWhileTheConnectorsAgree) {
+    const EmulatedDesk desk;
+    desk.write(desk.monitor(4) + "/connector", "DP-1");
+    desk.write(desk.monitor(5) + "/connector", "HDMI-A-1");
+    const QString second = "\t2222222222222\tEmulated 5\t5\t1\n";
+    EXPECT_EQ(desk.luminance({"detect", "--tabs"}).out,
+              "2\t1111111111111\tEmulated 4\t4\t1\n3" + second);
+    QFile::remove(desk.monitor(4) + "/log");
+    QFile::remove(desk.monitor(5) + "/log");
+    EXPECT_EQ(desk.luminance({"detect", "--tabs"}).out,
+              "2\t1111111111111\tEmulated 4\t4\t1\n3" + second);
+    const QStringList traffic = desk.log(4) + desk.log(5);
+    EXPECT_TRUE(traffic.isEmpty()) << traffic.join('\n').toStdString();
+
+    const QString virtualScreen = desk.path("state/sys/class/drm/card0-Virtual-1");
+    QDir().mkpath(virtualScreen);
+    desk.write(virtualScreen + "/status", "connected\n");
+    desk.luminance({"detect", "--tabs"});
+    EXPECT_FALSE(desk.log(5).isEmpty()) << "a connected connector on no bus: buses unknown";
+    QDir(virtualScreen).removeRecursively();
+    desk.write(desk.monitor(4) + "/serial", "3333333333333");
+    EXPECT_EQ(desk.luminance({"detect", "--tabs"}).out,
+              "0\t3333333333333\tEmulated 4\t4\t1\n3" + second);
+    EXPECT_FALSE(desk.log(4).isEmpty());
+}
+
 // The follow path's command: once the maximum is known, the identity check and the set alone
 // reach the bus (the identity from the DRM connector, or a few EDID bytes without one), and a
 // monitor swapped on the bus is never driven by the old number.

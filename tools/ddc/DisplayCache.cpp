@@ -89,7 +89,7 @@ std::optional<DisplayRecord> parse(const std::string& line) {
         else
             fields.back() += c;
     }
-    if (fields.size() != 6)
+    if (fields.size() != 8)
         return std::nullopt;
     const std::optional<long long> displayNumber = number(fields[0], lastExternalNumber);
     const std::optional<long long> bus =
@@ -99,15 +99,17 @@ std::optional<DisplayRecord> parse(const std::string& line) {
     const std::optional<long long> maximum =
         fields[4] == "-" ? std::optional(-1LL) : number(fields[4], 0xFFFF);
     const std::optional<Clock::time_point> seen = timeOf(fields[5]);
+    const std::optional<std::string> name = SerialField::unescape(fields[6]);
     if (!displayNumber || !lumoraNumber(*displayNumber) || !bus || !serial || !edid ||
-        edid->size() != edidSize || !maximum || !seen)
+        edid->size() != edidSize || !maximum || !seen || !name ||
+        (fields[7] != "0" && fields[7] != "1"))
         return std::nullopt;
     return DisplayRecord{.number = int(*displayNumber),
                          .bus = int(*bus),
                          .serial = *serial,
                          .edid = *edid,
-                         .name = {},
-                         .ddc = false,
+                         .name = *name,
+                         .ddc = fields[7] == "1",
                          .maximum = *maximum < 0 ? std::nullopt : std::optional(uint16_t(*maximum)),
                          .seen = *seen};
 }
@@ -126,7 +128,8 @@ std::string line(const DisplayRecord& record) {
            (record.present() ? std::to_string(record.bus) : "-") + '\t' +
            SerialField::escape(record.serial) + '\t' + toHex(record.edid) + '\t' +
            (record.maximum ? std::to_string(*record.maximum) : "-") + '\t' +
-           millisecondsOf(record.seen) + '\n';
+           millisecondsOf(record.seen) + '\t' + SerialField::escape(record.name) + '\t' +
+           (record.ddc ? '1' : '0') + '\n';
 }
 
 bool storable(const DisplayRecord& record) {

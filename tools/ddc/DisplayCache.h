@@ -13,9 +13,10 @@ namespace lumora::ddc {
 // The first line marks the file as ours and holds the detection's time; then one line per
 // monitor: Lumora's number (0 for none), bus ("-" when missing at that detection), serial text
 // (escaped as SerialField does), the 128-byte EDID in hexadecimal, the luminance maximum ("-"
-// while unknown) and the time of the last detection that found it present, separated by tabs;
-// last a line "end". Times are milliseconds since the epoch. A detection that found no monitor
-// is the first and last line alone.
+// while unknown), the time of the last detection that found it present, the product name
+// (escaped as the serial) and whether it answered DDC/CI (1 or 0), separated by tabs; last a
+// line "end". Times are milliseconds since the epoch. A detection that found no monitor is the
+// first and last line alone.
 class DisplayCache {
 public:
     struct Contents {

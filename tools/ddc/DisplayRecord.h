@@ -16,11 +16,11 @@ struct DisplayRecord {
     int bus = -1;       // /dev/i2c-<bus>; -1 when the last detection did not find it
     std::string serial; // the EDID serial text
     std::vector<uint8_t> edid;
-    std::string name; // the EDID product name; from a detection only
-    bool ddc = false; // whether it answered DDC/CI; from a detection only
+    std::string name; // the EDID product name
+    bool ddc = false; // whether it answered DDC/CI at its last detection
     // The luminance maximum it reported, once a Get since its last detection has told it.
     std::optional<uint16_t> maximum;
-    // The last detection that found it present; from the cache only.
+    // The last detection that found it present; kept by the cache.
     std::chrono::system_clock::time_point seen{};
 
     bool present() const { return bus >= 0; }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,10 @@ public:
     // The EDID's base block the connector on /dev/i2c-<bus> holds; nothing when no connected
     // connector drives that bus or it holds no EDID (a driver that keeps none).
     std::optional<std::vector<uint8_t>> edid(int bus) const;
+    // Every connected connector's bus and the EDID's base block it holds (empty when it holds
+    // none); nothing when a connected connector drives no I2C bus, as then the kernel cannot
+    // tell which bus its monitor is on.
+    std::optional<std::map<int, std::vector<uint8_t>>> connected() const;
 
 private:
     std::filesystem::path m_folder;

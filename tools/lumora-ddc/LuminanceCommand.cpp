@@ -25,7 +25,8 @@ const char* const luminanceUsage =
     "  编号：1 是内置显示屏，2 和 3 是 LUMORA_DISPLAY_SERIALS 中的第一、第二台显示器；\n"
     "  也可以用 --sn 序列号（按 detect 列出的写法）代替 display 编号。\n"
     "  chg 和 set 等显示器生效后读回，打印显示器实际的亮度；--noverify set 打印发送的值\n"
-    "  （限制在 0 到最大值之间），显示器确认收到即成功。detect 会重新检测并更新缓存。\n"
+    "  （限制在 0 到最大值之间），显示器确认收到即成功。detect 会重新检测并更新缓存；\n"
+    "  内核的显示接口（/sys/class/drm）所示的显示器与缓存相同时，直接按缓存回答，不占用总线。\n"
     "  退出状态：0 成功，1 DDC 通信失败，2 用法错误，3 找不到显示器，4 无法访问 I2C 设备\n";
 
 namespace {
