@@ -1,4 +1,5 @@
 #include "ddc/CachedDirectory.h"
+#include "ddc/BusLock.h"
 #include "ddc/DdcPacket.h"
 #include "fakes/FakeBus.h"
 #include "fakes/FakeMonitor.h"
@@ -163,6 +164,9 @@ TEST_F(CachedDirectoryTest, NumbersLumoraNeverUsesAndDetectionFailures) {
 
     detector.failure = Failure{Failure::Kind::NoAccess, "无权读写 /dev/i2c-*"};
     EXPECT_EQ(open(number(2)).failure().exitStatus(), 4);
+    const Result<BusLock, Failure> gone =
+        BusLock::acquire(folder.filePath("i2c-9").toStdString(), {});
+    EXPECT_EQ(gone.failure().exitStatus(), 3) << "a bus gone since the detection";
 }
 
 // The cache file itself: whole and sound, or no cache.

@@ -88,6 +88,9 @@ struct FaultCase {
     const char* name;
     const char* fault;
     bool warmCache;
+    // 1 the monitor failed DDC/CI; 3 it is not there, or not where a detection can reach; 4 the
+    // bus the cache names is out of reach
+    int status;
 };
 
 class MonitorFaultTest : public ::testing::TestWithParam<FaultCase> {};
@@ -102,7 +105,7 @@ TEST_P(MonitorFaultTest, FailsItsOwnNumberOnly) {
     desk.fault(4, GetParam().fault);
 
     const ToolRun failed = desk.luminance({"display", "2", "set", "luminance", "77"});
-    EXPECT_GT(failed.status, 0);
+    EXPECT_EQ(failed.status, GetParam().status);
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.errorLines.size(), 1) << failed.errorLines.join('\n').toStdString();
     EXPECT_EQ(desk.luminance(5), "") << "B is not touched";
@@ -115,19 +118,19 @@ TEST_P(MonitorFaultTest, FailsItsOwnNumberOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, MonitorFaultTest,
-                         ::testing::Values(FaultCase{"noAck", "nack", false},
-                                           FaultCase{"noAckCached", "nack", true},
-                                           FaultCase{"remoteIo", "nack-eremoteio", false},
-                                           FaultCase{"badChecksum", "bad-checksum", false},
-                                           FaultCase{"badChecksumCached", "bad-checksum", true},
-                                           FaultCase{"nullReplies", "null-reply", false},
-                                           FaultCase{"nullRepliesCached", "null-reply", true},
-                                           FaultCase{"noEdid", "no-edid", false},
-                                           FaultCase{"noEdidCached", "no-edid", true},
-                                           FaultCase{"unplugged", "unplugged", false},
-                                           FaultCase{"unpluggedCached", "unplugged", true},
-                                           FaultCase{"noAccess", "no-access", false},
-                                           FaultCase{"noAccessCached", "no-access", true}),
+                         ::testing::Values(FaultCase{"noAck", "nack", false, 1},
+                                           FaultCase{"noAckCached", "nack", true, 1},
+                                           FaultCase{"remoteIo", "nack-eremoteio", false, 1},
+                                           FaultCase{"badChecksum", "bad-checksum", false, 1},
+                                           FaultCase{"badChecksumCached", "bad-checksum", true, 1},
+                                           FaultCase{"nullReplies", "null-reply", false, 1},
+                                           FaultCase{"nullRepliesCached", "null-reply", true, 1},
+                                           FaultCase{"noEdid", "no-edid", false, 3},
+                                           FaultCase{"noEdidCached", "no-edid", true, 3},
+                                           FaultCase{"unplugged", "unplugged", false, 3},
+                                           FaultCase{"unpluggedCached", "unplugged", true, 3},
+                                           FaultCase{"noAccess", "no-access", false, 3},
+                                           FaultCase{"noAccessCached", "no-access", true, 4}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DdcEmulatorTest, DetectListsEveryMonitorWithItsNumber) {
