@@ -1,4 +1,5 @@
 #include "ddc/CachedDirectory.h"
+#include "ddc/BusLock.h"
 #include "ddc/DdcPacket.h"
 #include "fakes/FakeBus.h"
 #include "fakes/FakeMonitor.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace lumora::ddc;
@@ -83,7 +85,7 @@ TEST_F(CachedDirectoryTest, AnotherMonitorOnTheBusMeansDetectingAgain) {
 TEST_F(CachedDirectoryTest, AMissingMonitorKeepsItsNumberAndCostsOneDetection) {
     ASSERT_TRUE(open(number(2)).ok());
     buses.edids.erase(3);
-    detector.records.erase(detector.records.begin());
+    detector.records = {detector.records[1]}; // no monitor left that needs a number
 
     const Result<std::unique_ptr<DdcDevice>, Failure> missing = open(number(2));
     ASSERT_FALSE(missing.ok());
@@ -128,6 +130,11 @@ TEST_F(CachedDirectoryTest, KeepsTheMaximumAndChecksTheIdentityCheaply) {
     edid.close();
     ASSERT_TRUE(directory.open(bySerial).ok());
     EXPECT_EQ(buses.lastBus->edidBytesRead, 0u);
+    const std::string status = folder.filePath("drm/card1-DP-2/status").toStdString();
+    std::ofstream(status) << "disconnected\n";
+    ASSERT_TRUE(directory.open(bySerial).ok());
+    EXPECT_EQ(buses.lastBus->edidBytesRead, 28u) << "an unplugged connector's EDID is stale";
+    std::remove(status.c_str());
 
     serialText[72 + 5] = 'C'; // another monitor plugged in there
     buses.edids[6] = detector.records[2].edid = serialText;
@@ -148,10 +155,13 @@ TEST_F(CachedDirectoryTest, NumbersLumoraNeverUsesAndDetectionFailures) {
 
     detector.failure = Failure{Failure::Kind::NoAccess, "无权读写 /dev/i2c-*"};
     EXPECT_EQ(open(number(2)).failure().exitStatus(), 4);
+    const Result<BusLock, Failure> gone =
+        BusLock::acquire(folder.filePath("i2c-9").toStdString(), {});
+    EXPECT_EQ(gone.failure().exitStatus(), 3) << "a bus gone since the detection";
 }
 
-// The cache file itself.
-TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
+// The cache file itself: whole and sound, or no cache.
+TEST(DisplayCacheTest, TakesAWholeFileOrNone) {
     QTemporaryDir folder;
     const auto load = [&](const QByteArray& text) {
         QFile out(folder.filePath("ddc-displays"));
@@ -160,25 +170,46 @@ TEST(DisplayCacheTest, SkipsWhatItCannotRead) {
         out.close();
         return DisplayCache(PrivateFolder::open(folder.path().toStdString())).load();
     };
-    const QByteArray edid = QByteArray(254, '0') + "ff",
-                     first = "lumora-ddc-displays\t1700000000000\n";
-    const std::optional<DisplayCache::Contents> contents =
-        load(first + "2\t3\tSN\t" + edid + "\t100\nnot a record\n2\tx\tSN\t" + edid +
-             "\t-\n3\t4\tSN\t0g\t-\n" + "3\t-\tS N\t" + edid + "\t-\n3\t5\tSN\t\t-\n3\t5\tSN\t" +
-             edid + "\t-\t\n3\t5\tSN\t00ff\t-\n");
+    // After each maximum: when last present, name and whether DDC/CI answered.
+    const QByteArray edid = QByteArray(254, '0') + "ff", rest = "\t1\tMi\\x0927\t1\n",
+                     first = "lumora-ddc-displays\t1700000000000\n", end = "end\n",
+                     records = "2\t3\tSN\t" + edid +
+                               "\t100\t1700000000000\tMi 27\t1\n3\t-\tS\\x09N\t" + edid +
+                               "\t-\t5\t\t0\n";
+    const std::optional<DisplayCache::Contents> contents = load(first + records + end);
     ASSERT_TRUE(contents);
     EXPECT_EQ(contents->detected,
               std::chrono::system_clock::time_point(std::chrono::milliseconds(1700000000000)));
     std::vector<uint8_t> bytes(128, 0);
     bytes[127] = 0xFF;
     ASSERT_EQ(contents->records.size(), 2u);
-    EXPECT_EQ(contents->records[0], (DisplayRecord{2, 3, "SN", bytes, {}, false, 100}));
-    EXPECT_EQ(contents->records[1], (DisplayRecord{3, -1, "S N", bytes, {}, false, {}}));
+    EXPECT_EQ(contents->records[0],
+              (DisplayRecord{2, 3, "SN", bytes, "Mi 27", true, 100, contents->detected}));
+    EXPECT_EQ(contents->records[1].serial, "S\tN");
+    EXPECT_EQ(contents->records[1].seen.time_since_epoch(), std::chrono::milliseconds(5));
+    EXPECT_EQ(load(first + "2\t3\tSN\t" + edid + "\t-" + rest + end)->records[0].name, "Mi\t27");
     EXPECT_FALSE(DisplayCache(std::nullopt).load());
+    EXPECT_TRUE(load(first + end)->records.empty()) << "a detection that found nothing";
 
-    EXPECT_TRUE(load(first)->records.empty()) << "a detection that found nothing";
-    EXPECT_FALSE(load("\x93\x1f\xff garbage\n2\t3\tSN\t" + edid + "\t-\n")) << "not ours";
-    EXPECT_FALSE(load("2\t3\tSN\t" + edid + "\n")) << "the format before the first line";
+    const QList<QByteArray> damaged = {
+        "\x93\x1f\xff garbage\n" + records + end, // not ours
+        records + end,                            // the format before the first line
+        first + records,                          // no last line
+        first + "2\t3\tSN\t" + edid + "\t6",      // cut inside a maximum of 65535
+        first + "not a record\n" + records + end,
+        first + "2\tx\tSN\t" + edid + "\t-" + rest + end,
+        first + "3\t4\tSN\t0g\t-" + rest + end,
+        first + "3\t5\tSN\t\t-" + rest + end,
+        first + "3\t5\tSN\t00ff\t-" + rest + end,
+        first + "3\t5\tS\\N\t" + edid + "\t-" + rest + end,
+        first + "3\t5\tSN\t" + edid + "\t-\t" + rest + end,
+        first + "4\t5\tSN\t" + edid + "\t-" + rest + end,
+        first + records + "2\t6\tSN\t" + edid + "\t-" + rest + end,
+        first + records + "0\t3\tSN\t" + edid + "\t-" + rest + end,
+        "lumora-ddc-displays\t999999999999999\n" + end, // later than the clock holds
+    };
+    for (const QByteArray& text : damaged)
+        EXPECT_FALSE(load(text)) << text.toStdString();
 }
 
 } // namespace

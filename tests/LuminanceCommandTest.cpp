@@ -31,6 +31,12 @@ using A = LuminanceRequest::Action;
 Target byNumber(int number) {
     return {.number = number, .serial = {}};
 }
+// As many as 220 KB of arguments hold: parsed by recursion, they overflowed the stack.
+std::vector<std::string> noverifyRun() {
+    std::vector<std::string> arguments(20000, "--noverify");
+    arguments.insert(arguments.end(), {"display", "3", "set", "luminance", "1"});
+    return arguments;
+}
 INSTANTIATE_TEST_SUITE_P(
     Forms, LuminanceArguments,
     ::testing::Values(
@@ -51,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"--sn", "2222222222222", "set", "luminance", "40"},
                       LuminanceRequest{{std::nullopt, "2222222222222"}, A::Set, 40}},
         LuminanceCase{"optionForSerial", {"--sn", "--x", "get", "luminance"}, std::nullopt},
+        LuminanceCase{"loneBackslash", {"--sn", "A\\B", "get", "luminance"}, std::nullopt},
         LuminanceCase{"detect", {"detect"}, LuminanceRequest{{}, A::Detect, 0}},
         LuminanceCase{"detectTabs", {"detect", "--tabs"}, LuminanceRequest{{}, A::DetectTabs, 0}},
         LuminanceCase{"fastSet",
@@ -65,6 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       std::nullopt},
         LuminanceCase{
             "noverifyLast", {"display", "3", "set", "luminance", "1", "--noverify"}, std::nullopt},
+        LuminanceCase{"noverifyRun", noverifyRun(), std::nullopt},
         LuminanceCase{"detectWithMore", {"detect", "2"}, std::nullopt},
         LuminanceCase{"noDisplayWord", {"monitor", "2", "get", "luminance"}, std::nullopt},
         LuminanceCase{"badNumber", {"display", "two", "get", "luminance"}, std::nullopt},
@@ -121,6 +129,9 @@ TEST(LuminanceCommandTest, AnswersAndClamps) {
 
     // The fast set asks for the maximum only while it is not known.
     directory.monitors[0].first.name = "Mi\t27\nNU\x1b";
+    directory.monitors[0].first.serial = "11\t1\xe6\\";
+    directory.monitors[1].first.serial = "";
+    directory.monitors[1].first.edid = {0, 0, 0, 0, 0, 0, 0, 0, 0x32, 0xAD, 4, 0, 4, 0, 0, 0};
     directory.monitors[0].first.ddc = true;
     directory.monitors[1].first.maximum.reset();
     const int gets = second.gets;
@@ -130,7 +141,9 @@ TEST(LuminanceCommandTest, AnswersAndClamps) {
     EXPECT_EQ(second.sets.back(), std::make_tuple(luminanceFeature, uint16_t(33), false));
 
     EXPECT_EQ(run({"detect", "--tabs"}).out,
-              "2\t1111111111111\tMi?27?NU?\t5\t1\n3\t2222222222222\t\t6\t0\n");
+              "2\t11\\x091\\xe6\\x5c\tMi?27?NU?\t5\t1\n3\t\\edid:32ad040004000000\t\t6\t0\n");
+    EXPECT_EQ(run({"--sn", "11\\x091\\xE6\\x5c", "get", "luminance"}).out, "40\n");
+    EXPECT_EQ(run({"--sn", "\\edid:32ad040004000000", "get", "luminance"}).out, "33\n");
     const std::string error =
         run({"display", "3", "set", "luminance", "5\n\x1b[2J\xff\xe6\x98\x8e"}).err;
     EXPECT_EQ(error.substr(0, error.find('\n')), "参数错误：无效的数值 “5\\x0A\\x1B[2J\\xFF明”");

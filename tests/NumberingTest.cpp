@@ -24,6 +24,10 @@ DisplayRecord missing(int number, DisplayRecord record) {
     record.bus = -1;
     return record;
 }
+DisplayRecord seenAt(int second, DisplayRecord record) {
+    record.seen = std::chrono::system_clock::time_point(std::chrono::seconds(second));
+    return record;
+}
 
 struct NumberingCase {
     const char* name;
@@ -58,9 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
                       {numbered(3, a), numbered(2, b)}},
         NumberingCase{"missingKeepsItsNumber",
                       placeholderSerials,
-                      {b, c},
+                      {b},
                       {numbered(2, a), numbered(3, b)},
-                      {numbered(3, b), c, missing(2, a)}},
+                      {numbered(3, b), missing(2, a)}},
+        NumberingCase{"deskWithOneMonitorTakesTheLongestMissing",
+                      placeholderSerials,
+                      {c},
+                      {seenAt(5, missing(2, a)), seenAt(3, missing(3, b))},
+                      {numbered(3, c), seenAt(5, missing(2, a))}},
+        NumberingCase{"backAtTheDeskWhereItsNumberIsFree",
+                      placeholderSerials,
+                      {a, b},
+                      {seenAt(9, numbered(3, c)), seenAt(5, missing(2, a))},
+                      {numbered(2, a), numbered(3, b)}},
         NumberingCase{"freeNumberToANewMonitor",
                       placeholderSerials,
                       {c, b},

@@ -10,14 +10,24 @@
 
 namespace lumora::ddc {
 
+namespace {
+
+// A node that is gone took its monitor with it, as when a dock is unplugged.
+Failure::Kind kindOf(int openError) {
+    if (openError == EACCES || openError == EPERM)
+        return Failure::Kind::NoAccess;
+    if (openError == ENOENT || openError == ENODEV || openError == ENXIO)
+        return Failure::Kind::NotFound;
+    return Failure::Kind::Communication;
+}
+
+} // namespace
+
 Result<BusLock, Failure> BusLock::acquire(const std::string& path,
                                           std::chrono::milliseconds patience) {
     const int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (descriptor < 0) {
-        const Failure::Kind kind = errno == EACCES || errno == EPERM ? Failure::Kind::NoAccess
-                                                                     : Failure::Kind::Communication;
-        return Failure{kind, "无法打开 " + path + "：" + std::strerror(errno)};
-    }
+    if (descriptor < 0)
+        return Failure{kindOf(errno), "无法打开 " + path + "：" + std::strerror(errno)};
     BusLock lock(descriptor);
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {

@@ -4,6 +4,7 @@
 #include "ddc/I2cDdcDevice.h"
 
 #include <algorithm>
+#include <map>
 
 namespace lumora::ddc {
 
@@ -22,6 +23,23 @@ Failure notFound(const Target& target) {
 bool fresh(const DisplayCache::Contents& cache) {
     const auto age = std::chrono::system_clock::now() - cache.detected;
     return age >= std::chrono::seconds(0) && age < CachedDirectory::redetectAfter;
+}
+
+// The monitors as a detection now finds them: those present were seen now.
+DisplayCache::Contents detectedNow(std::vector<DisplayRecord> records) {
+    const auto now = std::chrono::system_clock::now();
+    for (DisplayRecord& record : records) {
+        if (record.present())
+            record.seen = now;
+    }
+    return {.records = std::move(records), .detected = now};
+}
+
+std::vector<DisplayRecord> presentOnly(const std::vector<DisplayRecord>& records) {
+    std::vector<DisplayRecord> present;
+    std::copy_if(records.begin(), records.end(), std::back_inserter(present),
+                 [](const DisplayRecord& r) { return r.present(); });
+    return present;
 }
 
 } // namespace
@@ -60,15 +78,17 @@ Result<std::unique_ptr<DdcDevice>, Failure> CachedDirectory::open(const Target& 
 }
 
 Result<std::vector<DisplayRecord>, Failure> CachedDirectory::detectAll() {
-    const std::optional<DisplayCache::Contents> cache = m_cache.load();
-    Result<std::vector<DisplayRecord>, Failure> detected =
+    std::optional<DisplayCache::Contents> cache = m_cache.load();
+    if (cache && connectorsShow(cache->records)) {
+        const DisplayCache::Contents renewed = detectedNow(std::move(cache->records));
+        m_cache.save(renewed);
+        return presentOnly(renewed.records);
+    }
+    const Result<std::vector<DisplayRecord>, Failure> detected =
         detectAndRemember(cache ? cache->records : std::vector<DisplayRecord>{});
     if (!detected.ok())
-        return detected;
-    std::vector<DisplayRecord> present;
-    std::copy_if(detected.value().begin(), detected.value().end(), std::back_inserter(present),
-                 [](const DisplayRecord& r) { return r.present(); });
-    return present;
+        return detected.failure();
+    return presentOnly(detected.value());
 }
 
 std::optional<uint16_t> CachedDirectory::maximum(const Target& asked) {
@@ -120,15 +140,27 @@ bool CachedDirectory::sameMonitor(I2cBus& bus, const DisplayRecord& record,
     return EdidIdentity::sameMonitor(bus, record, known);
 }
 
+// The kernel reads the EDID of a monitor plugged into a connector: while the connected ones hold
+// exactly the monitors the cache has present, on the same buses, the last detection stands. With
+// no monitor present, nothing vouches that buses no connector drives are still empty.
+bool CachedDirectory::connectorsShow(const std::vector<DisplayRecord>& records) const {
+    std::map<int, std::vector<uint8_t>> present;
+    for (const DisplayRecord& record : records) {
+        if (record.present())
+            present.emplace(record.bus, record.edid);
+    }
+    return !present.empty() && m_connectors.connected() == present;
+}
+
 Result<std::vector<DisplayRecord>, Failure>
 CachedDirectory::detectAndRemember(const std::vector<DisplayRecord>& remembered) {
     Result<std::vector<DisplayRecord>, Failure> detected = m_detector.detect();
     if (!detected.ok())
         return detected;
-    std::vector<DisplayRecord> numbered =
-        m_numbering.assign(std::move(detected.value()), remembered);
-    m_cache.save({.records = numbered, .detected = std::chrono::system_clock::now()});
-    return numbered;
+    DisplayCache::Contents contents =
+        detectedNow(m_numbering.assign(std::move(detected.value()), remembered));
+    m_cache.save(contents);
+    return std::move(contents.records);
 }
 
 Result<std::unique_ptr<DdcDevice>, Failure> CachedDirectory::openOnBus(int bus) {

@@ -14,7 +14,8 @@ namespace lumora::ddc {
 // (the DRM connector's copy where the bus has one, else read over I2C), and after a full
 // detection otherwise, which also renews the cache. A monitor missing at a detection younger than
 // redetectAfter fails at once: asking for it again costs no detection. A detection time in the
-// future (the clock stepped back) makes the cache stale.
+// future (the clock stepped back) makes the cache stale. Listing the monitors costs no bus time
+// while the DRM connectors show the monitors the cache has present, and no others.
 class CachedDirectory : public DisplayDirectory {
 public:
     CachedDirectory(const DisplayCache& cache, const Numbering& numbering, I2cBusOpener& buses,
@@ -35,6 +36,7 @@ private:
     openRemembered(const DisplayRecord& record, const std::vector<DisplayRecord>& known);
     bool sameMonitor(I2cBus& bus, const DisplayRecord& record,
                      const std::vector<DisplayRecord>& known) const;
+    bool connectorsShow(const std::vector<DisplayRecord>& records) const;
     Result<std::vector<DisplayRecord>, Failure>
     detectAndRemember(const std::vector<DisplayRecord>& remembered);
     Result<std::unique_ptr<DdcDevice>, Failure> openOnBus(int bus);

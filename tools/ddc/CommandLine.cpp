@@ -1,5 +1,7 @@
 #include "ddc/CommandLine.h"
 
+#include "ddc/SerialField.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -39,6 +41,17 @@ Outcome failed(const Failure& failure, const std::string& usage) {
 
 Failure usageError(std::string message) {
     return {Failure::Kind::Usage, std::move(message)};
+}
+
+Result<std::string, Failure> parseSerialField(const std::string& value) {
+    // An option in its place means the serial was left out.
+    if (value.empty() || value.rfind("--", 0) == 0)
+        return usageError("参数错误：--sn 后面缺少序列号");
+    const std::optional<std::string> field = SerialField::canonical(value);
+    if (!field)
+        return usageError("参数错误：无效的序列号 “" + printable(value) +
+                          "”（反斜杠只用于 \\xHH 和 \\edid:）");
+    return *field;
 }
 
 namespace {

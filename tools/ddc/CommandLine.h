@@ -26,6 +26,9 @@ Outcome failed(const Failure& failure, const std::string& usage);
 
 Failure usageError(std::string message);
 
+// The value after --sn: the monitor's serial field in the form detect --tabs prints it.
+Result<std::string, Failure> parseSerialField(const std::string& value);
+
 // A raw argument as a one-line message may quote it: printable UTF-8 as it is; control
 // characters, escape sequences, line separators and invalid UTF-8 as \xNN, byte by byte; cut
 // with "…" after 64 characters.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ddc/SerialField.h"
+
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,23 +16,27 @@ struct DisplayRecord {
     int bus = -1;       // /dev/i2c-<bus>; -1 when the last detection did not find it
     std::string serial; // the EDID serial text
     std::vector<uint8_t> edid;
-    std::string name; // the EDID product name; from a detection only
-    bool ddc = false; // whether it answered DDC/CI; from a detection only
+    std::string name; // the EDID product name
+    bool ddc = false; // whether it answered DDC/CI at its last detection
     // The luminance maximum it reported, once a Get since its last detection has told it.
     std::optional<uint16_t> maximum;
+    // The last detection that found it present; kept by the cache.
+    std::chrono::system_clock::time_point seen{};
 
     bool present() const { return bus >= 0; }
     bool operator==(const DisplayRecord&) const = default;
 };
 
-// Which monitor a command is for: by Lumora's number, by serial text, or both once a number is
-// known to stand for a configured serial.
+// Which monitor a command is for: by Lumora's number, by serial field (SerialField: the escaped
+// serial text, or the EDID token of a monitor without one), or both once a number is known to
+// stand for a configured serial.
 struct Target {
     std::optional<int> number;
-    std::string serial;
+    std::string serial; // a serial field, as SerialField::canonical gives it
 
     bool matches(const DisplayRecord& record) const {
-        return serial.empty() ? record.number == number : record.serial == serial;
+        return serial.empty() ? record.number == number
+                              : SerialField::of(record.serial, record.edid) == serial;
     }
     std::string describe() const {
         if (!number)

@@ -12,6 +12,44 @@ bool numberTaken(const std::vector<DisplayRecord>& records, int number) {
                        [&](const DisplayRecord& r) { return r.number == number; });
 }
 
+// Each detected monitor the cache numbered keeps its number; the numbered monitors missing now
+// are returned, marked absent, still holding theirs.
+std::vector<DisplayRecord> keepRememberedNumbers(std::vector<DisplayRecord>& detected,
+                                                 const std::vector<DisplayRecord>& remembered) {
+    std::vector<DisplayRecord> absent;
+    for (const DisplayRecord& held : remembered) {
+        if (held.number < firstExternalNumber || held.number > lastExternalNumber ||
+            numberTaken(detected, held.number) || numberTaken(absent, held.number))
+            continue;
+        const auto same = std::find_if(detected.begin(), detected.end(), [&](const auto& r) {
+            return r.number == 0 && r.edid == held.edid;
+        });
+        if (same != detected.end()) {
+            same->number = held.number;
+        } else {
+            absent.push_back(held);
+            absent.back().bus = -1;
+        }
+    }
+    return absent;
+}
+
+// A free number, else the one of the absent monitor seen longest ago, which gives it up; 0 when
+// every number is held by a monitor present.
+int numberToGive(const std::vector<DisplayRecord>& detected, std::vector<DisplayRecord>& absent) {
+    for (int number = firstExternalNumber; number <= lastExternalNumber; ++number) {
+        if (!numberTaken(detected, number) && !numberTaken(absent, number))
+            return number;
+    }
+    const auto longest = std::min_element(
+        absent.begin(), absent.end(), [](const auto& a, const auto& b) { return a.seen < b.seen; });
+    if (longest == absent.end())
+        return 0;
+    const int number = longest->number;
+    absent.erase(longest);
+    return number;
+}
+
 } // namespace
 
 Numbering::Numbering(const std::string& configuredSerials) {
@@ -47,7 +85,7 @@ Result<Target, Failure> Numbering::target(int number) const {
         return Failure{Failure::Kind::NotFound,
                        "编号为 " + std::to_string(number) +
                            " 的显示器的序列号与前一台重复（LUMORA_DISPLAY_SERIALS）"};
-    return Target{.number = number, .serial = m_serials[index]};
+    return Target{.number = number, .serial = SerialField::escape(m_serials[index])};
 }
 
 std::vector<DisplayRecord> Numbering::assign(std::vector<DisplayRecord> detected,
@@ -76,30 +114,12 @@ void Numbering::assignBySerial(std::vector<DisplayRecord>& detected) const {
 std::vector<DisplayRecord>
 Numbering::assignByOrder(std::vector<DisplayRecord> detected,
                          const std::vector<DisplayRecord>& remembered) const {
-    std::vector<DisplayRecord> missing;
-    for (const DisplayRecord& held : remembered) {
-        if (held.number < firstExternalNumber || held.number > lastExternalNumber ||
-            numberTaken(detected, held.number) || numberTaken(missing, held.number))
-            continue;
-        const auto same = std::find_if(detected.begin(), detected.end(), [&](const auto& r) {
-            return r.number == 0 && r.edid == held.edid;
-        });
-        if (same != detected.end()) {
-            same->number = held.number;
-        } else {
-            missing.push_back(held);
-            missing.back().bus = -1;
-        }
+    std::vector<DisplayRecord> absent = keepRememberedNumbers(detected, remembered);
+    for (DisplayRecord& record : detected) {
+        if (record.number == 0)
+            record.number = numberToGive(detected, absent);
     }
-    for (int number = firstExternalNumber; number <= lastExternalNumber; ++number) {
-        if (numberTaken(detected, number) || numberTaken(missing, number))
-            continue;
-        const auto free = std::find_if(detected.begin(), detected.end(),
-                                       [](const DisplayRecord& r) { return r.number == 0; });
-        if (free != detected.end())
-            free->number = number;
-    }
-    detected.insert(detected.end(), missing.begin(), missing.end());
+    detected.insert(detected.end(), absent.begin(), absent.end());
     return detected;
 }
 

@@ -9,9 +9,12 @@
 namespace lumora::ddc {
 
 // Lumora's display numbers: 1 is the built-in panel, 2 and 3 the monitors whose EDID serials are
-// configured first and second. With the placeholder serials, 2 and 3 are the first and second
-// monitor with an EDID in the order of their buses, and a number stays with the monitor (its
-// EDID) that first had it, present or not, so a missing monitor never hands its number on.
+// configured first and second. With the placeholder serials, 2 and 3 go to the monitors with an
+// EDID in the order of their buses, and a number stays with the monitor (its EDID) that has it
+// while it is present, and while it is missing as long as no monitor present needs a number: one
+// without takes a free number, else the number of the monitor missing the longest. So a laptop
+// carried to another desk drives the monitors in front of it, and a monitor back where its
+// number is still free gets it again.
 class Numbering {
 public:
     // Two serials separated by ';', as LUMORA_DISPLAY_SERIALS holds them.
@@ -19,8 +22,9 @@ public:
 
     // The monitor behind a number; fails for the built-in panel and for numbers Lumora never uses.
     Result<Target, Failure> target(int number) const;
-    // Numbers the monitors detected now: `remembered` are those the cache numbered before. The
-    // result is sorted by bus, monitors missing now that keep a number last.
+    // Numbers the monitors detected now: `remembered` are those the cache numbered before, with
+    // when each was last present. The result is sorted by bus, monitors missing now that keep a
+    // number last.
     std::vector<DisplayRecord> assign(std::vector<DisplayRecord> detected,
                                       const std::vector<DisplayRecord>& remembered) const;
 

@@ -1,7 +1,10 @@
 #include "lumora-ddc/LuminanceCommand.h"
 
+#include "ddc/SerialField.h"
+
 #include <algorithm>
 #include <map>
+#include <span>
 
 namespace lumora::ddc {
 
@@ -15,13 +18,15 @@ const char* const luminanceUsage =
     "      lumora-ddc detect                          列出找到的显示器\n"
     "      lumora-ddc detect --tabs                   同上，供程序读取：每台一行，\n"
     "                  编号<TAB>序列号<TAB>名称<TAB>总线<TAB>DDC\n"
-    "                  （编号 2 或 3，没有编号为 0；序列号和名称可能为空；总线是 /dev/i2c-N 的 "
-    "N；\n"
-    "                  DDC 为 1 表示 DDC/CI 有应答，否则为 0）\n"
+    "                  （编号 2 或 3，没有编号为 0；名称可能为空，不可打印的字符显示为 ?；\n"
+    "                  总线是 /dev/i2c-N 的 N；DDC 为 1 表示 DDC/CI 有应答，否则为 0）\n"
+    "  序列号：EDID 的序列号文本，可打印 ASCII 以外的字节和反斜杠写成 \\xHH；没有序列号文本的\n"
+    "  显示器写成 \\edid: 加 EDID 第 8–15 字节（厂商、产品代码、二进制序列号）的十六进制。\n"
     "  编号：1 是内置显示屏，2 和 3 是 LUMORA_DISPLAY_SERIALS 中的第一、第二台显示器；\n"
-    "  也可以用 --sn 序列号 代替 display 编号。\n"
+    "  也可以用 --sn 序列号（按 detect 列出的写法）代替 display 编号。\n"
     "  chg 和 set 等显示器生效后读回，打印显示器实际的亮度；--noverify set 打印发送的值\n"
-    "  （限制在 0 到最大值之间），显示器确认收到即成功。detect 会重新检测并更新缓存。\n"
+    "  （限制在 0 到最大值之间），显示器确认收到即成功。detect 会重新检测并更新缓存；\n"
+    "  内核的显示接口（/sys/class/drm）所示的显示器与缓存相同时，直接按缓存回答，不占用总线。\n"
     "  退出状态：0 成功，1 DDC 通信失败，2 用法错误，3 找不到显示器，4 无法访问 I2C 设备\n";
 
 namespace {
@@ -90,13 +95,13 @@ Result<long long, Failure> perform(const LuminanceRequest& request, DdcDevice& d
 std::string describe(const DisplayRecord& record) {
     const std::string number =
         record.number ? "显示器 " + std::to_string(record.number) : std::string("未编号");
+    const std::string serial = SerialField::of(record.serial, record.edid);
     return number + "\t" + (record.name.empty() ? "（无名称）" : record.name) + "\t序列号 " +
-           (record.serial.empty() ? "（无）" : record.serial) + "\t/dev/i2c-" +
-           std::to_string(record.bus) + "\t" + (record.ddc ? "DDC/CI 可用" : "DDC/CI 无应答") +
-           "\n";
+           (serial.empty() ? "（无）" : serial) + "\t/dev/i2c-" + std::to_string(record.bus) +
+           "\t" + (record.ddc ? "DDC/CI 可用" : "DDC/CI 无应答") + "\n";
 }
 
-// EDID text as a tab-separated field: only printable ASCII, anything else a '?'.
+// The product name as a tab-separated field: only printable ASCII, anything else a '?'.
 std::string field(const std::string& text) {
     std::string shown = text;
     for (char& c : shown) {
@@ -107,8 +112,9 @@ std::string field(const std::string& text) {
 }
 
 std::string tabulate(const DisplayRecord& record) {
-    return std::to_string(record.number) + "\t" + field(record.serial) + "\t" + field(record.name) +
-           "\t" + std::to_string(record.bus) + "\t" + (record.ddc ? "1" : "0") + "\n";
+    return std::to_string(record.number) + "\t" + SerialField::of(record.serial, record.edid) +
+           "\t" + field(record.name) + "\t" + std::to_string(record.bus) + "\t" +
+           (record.ddc ? "1" : "0") + "\n";
 }
 
 Outcome listMonitors(DisplayDirectory& directory, bool tabs) {
@@ -123,9 +129,10 @@ Outcome listMonitors(DisplayDirectory& directory, bool tabs) {
 
 Result<Target, Failure> parseTarget(const std::string& kind, const std::string& value) {
     if (kind == "--sn") {
-        if (value.empty() || value.rfind("--", 0) == 0)
-            return usageError("参数错误：--sn 后面缺少序列号");
-        return Target{.number = std::nullopt, .serial = value};
+        const Result<std::string, Failure> serial = parseSerialField(value);
+        if (!serial.ok())
+            return serial.failure();
+        return Target{.number = std::nullopt, .serial = serial.value()};
     }
     if (kind != "display")
         return usageError("参数错误：命令应为 display 编号（或 --sn 序列号）get|max|chg|set "
@@ -136,7 +143,7 @@ Result<Target, Failure> parseTarget(const std::string& kind, const std::string& 
     return Target{.number = int(*display), .serial = {}};
 }
 
-Result<LuminanceRequest, Failure> parseDetect(const std::vector<std::string>& arguments) {
+Result<LuminanceRequest, Failure> parseDetect(std::span<const std::string> arguments) {
     const bool tabs = arguments.size() == 2 && arguments[1] == "--tabs";
     if (arguments.size() != 1 && !tabs)
         return usageError("参数错误：detect 之后只能跟 --tabs");
@@ -144,28 +151,12 @@ Result<LuminanceRequest, Failure> parseDetect(const std::vector<std::string>& ar
         .target = {}, .action = tabs ? Action::DetectTabs : Action::Detect, .amount = 0};
 }
 
-Result<LuminanceRequest, Failure> parseNoVerify(const std::vector<std::string>& arguments) {
-    Result<LuminanceRequest, Failure> request =
-        parseLuminanceCommandLine({arguments.begin() + 1, arguments.end()});
-    if (!request.ok())
-        return request;
-    if (request.value().action != Action::Set || !request.value().verify)
-        return usageError(
-            "参数错误：--noverify 只用于 display 编号（或 --sn 序列号）set luminance 值");
-    request.value().verify = false;
-    return request;
-}
-
-} // namespace
-
-Result<LuminanceRequest, Failure>
-parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
+// The command after any --noverify: a second --noverify is no command word.
+Result<LuminanceRequest, Failure> parseCommand(std::span<const std::string> arguments) {
     static const std::map<std::string, Action> actions = {
         {"get", Action::Get}, {"max", Action::Max}, {"chg", Action::Change}, {"set", Action::Set}};
     if (!arguments.empty() && arguments[0] == "detect")
         return parseDetect(arguments);
-    if (!arguments.empty() && arguments[0] == "--noverify")
-        return parseNoVerify(arguments);
     if (arguments.size() < 4)
         return usageError("参数错误：命令应为 display 编号 get|max|chg|set luminance [值]，或 "
                           "detect");
@@ -190,6 +181,22 @@ parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
             return usageError("参数错误：无效的数值 “" + printable(arguments[4]) + "”");
         request.amount = *amount;
     }
+    return request;
+}
+
+} // namespace
+
+Result<LuminanceRequest, Failure>
+parseLuminanceCommandLine(const std::vector<std::string>& arguments) {
+    const bool fast = !arguments.empty() && arguments[0] == "--noverify";
+    Result<LuminanceRequest, Failure> request =
+        parseCommand(std::span(arguments).subspan(fast ? 1 : 0));
+    if (!fast || !request.ok())
+        return request;
+    if (request.value().action != Action::Set)
+        return usageError(
+            "参数错误：--noverify 只用于 display 编号（或 --sn 序列号）set luminance 值");
+    request.value().verify = false;
     return request;
 }
 

@@ -4,7 +4,9 @@ namespace lumora::ddc {
 
 const char* const panelctlUsage =
     "用法：panelctl setvcp [--noverify] --sn 序列号 功能码 值\n"
-    "  按 EDID 序列号找到显示器，通过 DDC/CI 设置一个 VCP 功能。\n"
+    "  按 EDID 序列号找到显示器，通过 DDC/CI 设置一个 VCP 功能。序列号按 lumora-ddc detect\n"
+    "  列出的写法：可打印 ASCII 以外的字节和反斜杠写成 \\xHH；没有序列号文本的显示器写成\n"
+    "  \\edid: 加 EDID 第 8–15 字节（厂商、产品代码、二进制序列号）的十六进制。\n"
     "  功能码 0–255，值 0–65535，可写成十进制或 0x 开头的十六进制。\n"
     "  --noverify  设置后不读回校验\n"
     "  退出状态：0 成功，1 DDC 通信失败，2 用法错误，3 找不到显示器，4 无法访问 I2C 设备\n";
@@ -20,11 +22,11 @@ Result<SetVcpRequest, Failure> parsePanelctlCommandLine(const std::vector<std::s
         if (argument == "--noverify") {
             request.verify = false;
         } else if (argument == "--sn") {
-            // An option in its place means the serial was left out.
-            if (i + 1 == arguments.size() || arguments[i + 1].empty() ||
-                arguments[i + 1].rfind("--", 0) == 0)
-                return usageError("参数错误：--sn 后面缺少序列号");
-            request.serial = arguments[++i];
+            const Result<std::string, Failure> serial =
+                parseSerialField(i + 1 < arguments.size() ? arguments[++i] : std::string());
+            if (!serial.ok())
+                return serial.failure();
+            request.serial = serial.value();
             haveSerial = true;
         } else if (argument.rfind("--", 0) == 0) {
             return usageError("参数错误：未知选项 “" + printable(argument) + "”");

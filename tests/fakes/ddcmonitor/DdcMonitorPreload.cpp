@@ -24,6 +24,7 @@
 //                          bad-checksum    replies from 0x37 carry a wrong checksum
 //                          null-reply      every reply from 0x37 is the null message
 //                          no-edid         messages to 0x50 fail with ENXIO
+//                          no-serial       the EDID has no serial number text descriptor
 //                          ignore-set      Set VCP Feature is taken but changes nothing
 //                          drop-after-set  a message to 0x37 within 50 ms of the last Set VCP
 //                                          Feature, from any process, is ignored (a read gets
@@ -381,7 +382,12 @@ std::vector<uint8_t> edid(const Monitor& monitor) {
         for (size_t i = 0; i < 13; ++i) // ended by a line feed, padded with spaces
             block.push_back(i < text.size() ? uint8_t(text[i]) : i == text.size() ? 0x0A : 0x20);
     };
-    textDescriptor(0xFF, monitor.text("serial", "EMU00" + std::to_string(bus)));
+    if (monitor.has("no-serial")) { // a dummy descriptor in its place
+        block.insert(block.end(), {0x00, 0x00, 0x00, 0x10, 0x00});
+        block.resize(block.size() + 13, 0x00);
+    } else {
+        textDescriptor(0xFF, monitor.text("serial", "EMU00" + std::to_string(bus)));
+    }
     textDescriptor(0xFC, monitor.text("name", "Emulated " + std::to_string(bus)));
     block.insert(block.end(), {0x00, 0x00, 0x00, 0x10, 0x00}); // dummy descriptor
     block.resize(126, 0x00);
