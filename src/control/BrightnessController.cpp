@@ -84,6 +84,9 @@ void BrightnessController::guarded(const Work& work) {
 
 Result<void, Failure> BrightnessController::refreshMonitors() {
     const QList<qsizetype> connected = connectedMonitors();
+    // No monitor, because the search for them failed: its reason is the news.
+    if (connected.isEmpty() && m_detectionFailure)
+        return *m_detectionFailure;
     onEachLane(connected, [this](qsizetype index, const std::function<void()>& answered) {
         readMonitor(index, answered);
     });

@@ -189,6 +189,7 @@ private:
     bool m_isChangePending = false; // a change arrived while busy: follow it when free
     QTimer m_detectionDelay;        // gathers a burst of screen changes into one search
     bool m_isDetecting = false;
+    std::optional<Failure> m_detectionFailure; // the last search for the monitors failed
     bool m_isDetectionPending = false; // asked for while searching or busy: search when free
     QPointer<BuiltinPanel> m_builtinPanel;
     bool m_isPanelDark = false; // following holds for a dark panel

@@ -58,6 +58,8 @@ Result<void, Failure> BrightnessController::syncMonitors() {
         return {};
     }
     if (connectedMonitors().isEmpty()) {
+        if (m_detectionFailure)
+            return *m_detectionFailure;
         setStatus(noMonitorStatus);
         return {};
     }
@@ -222,7 +224,9 @@ void BrightnessController::reportFollowStep(qint64 level) {
     m_followLevel.reset();
     const QList<qsizetype> connected = connectedMonitors();
     if (connected.isEmpty())
-        return setStatus(noMonitorStatus);
+        return setStatus(m_detectionFailure
+                             ? QStringLiteral("自动同步失败：") + describe(*m_detectionFailure)
+                             : noMonitorStatus);
     for (const qsizetype index : connected) {
         if (const std::optional<Failure>& failure = m_lanes[index]->state().failure)
             return setStatus(QStringLiteral("自动同步失败：%1：%2")

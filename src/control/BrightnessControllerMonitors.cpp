@@ -25,7 +25,7 @@ void BrightnessController::findMonitors(MonitorFinder finder) {
     if (found.ok())
         (void)placeMonitors(found.value());
     else
-        setStatus(QStringLiteral("操作失败：") + describe(found.failure()));
+        m_detectionFailure = found.failure();
 }
 
 void BrightnessController::systemResumed() {
@@ -63,9 +63,13 @@ void BrightnessController::runDetection() {
 }
 
 void BrightnessController::detectionAnswered(const Result<QList<FoundMonitor>, Failure>& found) {
-    // Without an answer nothing is known to have changed: the monitors stay as they were.
-    if (!found.ok())
+    // Without an answer nothing is known to have changed: the monitors stay as they were, and
+    // the tool's reason is shown.
+    if (!found.ok()) {
+        m_detectionFailure = found.failure();
         return setStatus(QStringLiteral("操作失败：") + describe(found.failure()));
+    }
+    m_detectionFailure.reset();
     const QList<qsizetype> arrived = placeMonitors(found.value());
     for (const qsizetype index : arrived)
         readMonitor(index, [] {});

@@ -22,7 +22,8 @@ MonitorLane::MonitorLane(qint64 displayIndex, Tools tools, QObject* parent)
       m_runs(new QObject(this)) {}
 
 bool MonitorLane::isDue(qint64 level) const {
-    return m_state.level != level && m_state.isDue(MonitorState::Clock::now());
+    return m_state.level != level && m_followLevel != level && m_followingLevel != level &&
+           m_state.isDue(MonitorState::Clock::now());
 }
 
 void MonitorLane::restart(QString serial) {
@@ -96,6 +97,7 @@ void MonitorLane::stop() {
     m_isStopped = true;
     m_jobs.clear();
     m_followLevel.reset();
+    m_followingLevel.reset();
     if (m_powerInFlight == false)
         m_state.power = MonitorState::Power::Off;
     m_powerInFlight.reset();
@@ -261,7 +263,9 @@ void MonitorLane::sendLevel(qint64 level, bool readBack, Answer<qint64> answer) 
 }
 
 void MonitorLane::runFollow(qint64 level) {
+    m_followingLevel = level;
     const Answer<qint64> done = [this, level](Result<qint64, Failure> value) {
+        m_followingLevel.reset();
         emit followed(level, value.ok() ? std::optional(value.value()) : std::nullopt);
         finishJob();
     };

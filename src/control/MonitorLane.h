@@ -38,14 +38,13 @@ public:
         qint64 held = 0; // what the monitor holds
     };
     template <typename T> using Answer = std::function<void(Result<T, Failure>)>;
-    using LevelResult = Result<qint64, Failure>;
 
     MonitorLane(qint64 displayIndex, Tools tools, QObject* parent = nullptr);
 
     qint64 displayIndex() const { return m_displayIndex; }
     const MonitorState& state() const { return m_state; }
-    // Whether a follow step should give it `level` now: it does not hold it, and it is not
-    // waiting to be tried again after failing.
+    // Whether a follow step should give it `level` now: it does not hold it, is not about to be
+    // given it, and is not waiting to be tried again after failing.
     bool isDue(qint64 level) const;
 
     // Another monitor holds the place now (or the same one came back): nothing learned of the one
@@ -113,7 +112,8 @@ private:
     const Tools m_tools;
     MonitorState m_state;
     std::deque<Job> m_jobs;
-    std::optional<qint64> m_followLevel; // the newest level a follow step asked for
+    std::optional<qint64> m_followLevel;    // the newest level a follow step asked for
+    std::optional<qint64> m_followingLevel; // the level a follow step is giving the monitor now
     bool m_isBusy = false;
     bool m_isStopped = false;
     std::optional<bool> m_powerInFlight; // the direction of a power command running now

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <ctime>
 #include <sys/stat.h>
 
 namespace lumora::test {
@@ -52,6 +53,31 @@ QStringList EmulatedMonitors::log(int bus) const {
     if (!in.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(in.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QList<EmulatedMonitors::Message> EmulatedMonitors::messages(int bus, qint64 since) const {
+    QList<Message> found;
+    for (const QString& line : log(bus)) {
+        const QStringList fields = line.split(' ');
+        if (fields.size() < 7 || fields[0].toLongLong() < since)
+            continue;
+        found.append({.start = fields[0].toLongLong(),
+                      .isWrite = fields[2] == "write",
+                      .address = fields[3],
+                      .bytes = fields[5],
+                      .error = fields[6].toInt()});
+    }
+    return found;
+}
+
+qint64 EmulatedMonitors::now() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+void EmulatedMonitors::timeoutAfter(int bus, int milliseconds) const {
+    write(folder(bus) + "/timeout-ms", QString::number(milliseconds));
 }
 
 QString EmulatedMonitors::folder(int bus) const {

@@ -24,6 +24,21 @@ public:
     void setHolds(int bus, const QString& feature, const QString& value) const;
     // One line per I2C message the monitor's bus carried (see fakes/ddcmonitor).
     QStringList log(int bus) const;
+    // The messages of log(), from `since` on (microseconds of CLOCK_MONOTONIC, see now()).
+    struct Message {
+        qint64 start = 0; // microseconds
+        bool isWrite = false;
+        QString address; // "0x37"
+        QString bytes;   // the first 16 in hexadecimal
+        int error = 0;   // errno, 0 when done
+
+        // A Set VCP Feature request to the monitor.
+        bool isSet() const { return isWrite && address == "0x37" && bytes.mid(4, 2) == "03"; }
+    };
+    QList<Message> messages(int bus, qint64 since) const;
+    static qint64 now();
+    // Messages to the monitor time out after `milliseconds` (with the fault "timeout").
+    void timeoutAfter(int bus, int milliseconds) const;
 
 private:
     QString folder(int bus) const;

@@ -20,7 +20,8 @@
 //                          no-access       open and access fail with EACCES
 //                          nack            messages to 0x37 fail with ENXIO
 //                          nack-eremoteio  messages to 0x37 fail with EREMOTEIO
-//                          timeout         messages to 0x37 fail with ETIMEDOUT after 200 ms
+//                          timeout         messages to 0x37 fail with ETIMEDOUT after 200 ms,
+//                                          or after the milliseconds of timeout-ms
 //                          bad-checksum    replies from 0x37 carry a wrong checksum
 //                          null-reply      every reply from 0x37 is the null message
 //                          no-edid         messages to 0x50 fail with ENXIO
@@ -29,6 +30,7 @@
 //                          drop-after-set  a message to 0x37 within 50 ms of the last Set VCP
 //                                          Feature, from any process, is ignored (a read gets
 //                                          the null message)
+//     timeout-ms         how long a message takes to time out with the fault "timeout"
 //     connector          a DRM connector name ("DP-1"): sys/class/drm/card0-DP-1 drives this bus
 //                        (its ddc link names the adapter; edid and status follow the monitor)
 //     messages           kept here: I2C messages the bus carried, all processes together (each
@@ -183,6 +185,10 @@ public:
     int bus() const { return m_bus; }
     fs::path file(const char* name) const { return m_dir / name; }
     bool has(const char* fault) const { return m_faults.contains(fault); }
+    std::chrono::milliseconds timeout() const {
+        const std::string text = readText(m_dir / "timeout-ms");
+        return std::chrono::milliseconds(text.empty() ? 200 : std::atoi(text.c_str()));
+    }
     bool present() const { return fs::is_directory(m_dir) && !has("unplugged"); }
 
     std::string text(const char* file, const std::string& fallback) const {
@@ -493,7 +499,7 @@ int carry(const Monitor& monitor, uint16_t address, bool reading, uint8_t* data,
     if (monitor.has("nack-eremoteio"))
         return EREMOTEIO;
     if (monitor.has("timeout")) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::this_thread::sleep_for(monitor.timeout());
         return ETIMEDOUT;
     }
     const bool dropped = monitor.has("drop-after-set") && monitor.settlingAfterSet();
