@@ -12,7 +12,10 @@
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <limits>
 
 // Lumora as installed, with the placeholder serials, on a desk it was not built for: two emulated
 // monitors with serials of their own, the real DDC tools and their real detection, a fake
@@ -24,16 +27,15 @@ using namespace lumora::test;
 
 const QRect dellFrame(1920, 0, 2560, 1440);
 const QRect lgFrame(4480, 0, 1920, 1080);
-const Screen dellScreen{.number = 2,
-                        .name = "DELL U2720Q",
-                        .geometry = dellFrame,
-                        .availableGeometry = dellFrame,
-                        .serial = {}};
-const Screen lgScreen{.number = 3,
-                      .name = "LG HDR 4K",
-                      .geometry = lgFrame,
-                      .availableGeometry = lgFrame,
-                      .serial = {}};
+Screen screen(quint32 number, const QString& name, const QRect& frame) {
+    return {.number = number,
+            .name = name,
+            .geometry = frame,
+            .availableGeometry = frame,
+            .serial = {}};
+}
+const Screen dellScreen = screen(2, "DELL U2720Q", dellFrame);
+const Screen lgScreen = screen(3, "LG HDR 4K", lgFrame);
 
 class AnyDeskTest : public ::testing::Test {
 protected:
@@ -107,7 +109,9 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     std::printf("re-plugged monitor followed %lld ms after the screen change\n", replug.elapsed());
     EXPECT_EQ(rows(controller), QStringList({"DELL U2720Q", "LG HDR 4K"}));
 
-    // The first monitor times out on every message: the second follows all the same.
+    // The first monitor times out on every message: the second follows all the same, its set
+    // landing while the first one's message is still timing out.
+    const qint64 stalledFrom = EmulatedMonitors::now();
     monitors.fault(4, "timeout");
     for (const int level : {70, 75, 80}) {
         brightness.level(level);
@@ -118,6 +122,13 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
                     followed.elapsed());
     }
     ASSERT_EVENTUALLY(controller.status().startsWith("自动同步失败：DELL U2720Q：DDC 通信失败"));
+    const auto firstOf = [&](int bus, auto is) {
+        const QList<EmulatedMonitors::Message> sent = monitors.messages(bus, stalledFrom);
+        const auto found = std::find_if(sent.begin(), sent.end(), is);
+        return found == sent.end() ? std::numeric_limits<qint64>::max() : found->start;
+    };
+    const qint64 timingOut = firstOf(4, [](const auto& m) { return m.error == ETIMEDOUT; });
+    EXPECT_LT(firstOf(5, [](const auto& m) { return m.isSet(); }), timingOut + 200'000);
 
     // A monitor that takes the set but keeps its luminance is found out once the level settles.
     monitors.fault(4, "");
@@ -142,6 +153,52 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
         "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
     ASSERT_TRUE(logind.send(resumed << false));
     ASSERT_EVENTUALLY_EQ(monitors.holds(5, "10"), "35");
+
+    // Another monitor in the LG's port: found, named and given the level in place of its own.
+    monitors.add(5, "BenQ PD2705U", "ET8CN01234SL");
+    monitors.setHolds(5, "10", "80");
+    displays.setScreens({builtinScreen, dellScreen, screen(5, "BenQ PD2705U", lgFrame)});
+    ASSERT_EVENTUALLY_EQ(rows(controller), QStringList({"DELL U2720Q", "BenQ PD2705U"}));
+    ASSERT_EVENTUALLY_EQ(monitors.holds(5, "10"), "35");
+}
+
+// The laptop carried on with the same cache: to a desk with two other monitors on the same
+// ports, then to one with a single monitor never seen before. The monitors in front of it are
+// the ones it drives.
+TEST_F(AnyDeskTest, FollowsTheMonitorsOfEachDeskItIsCarriedTo) {
+    if (std::string_view(build::displaySerials) != build::placeholderSerials)
+        GTEST_SKIP() << "the DDC tools of this build number monitors by configured serials";
+    brightness.level(50);
+    { BrightnessController firstDesk(config(), displays, loginItem); }
+
+    monitors.add(4, "HP E24 G5", "CNC1234XYZ");
+    monitors.add(5, "AOC 24G2", "GJLL1BA01234");
+    displays.setScreens(
+        {builtinScreen, screen(2, "HP E24 G5", dellFrame), screen(3, "AOC 24G2", lgFrame)});
+    {
+        BrightnessController secondDesk(config(), displays, loginItem);
+        EXPECT_EQ(rows(secondDesk), QStringList({"HP E24 G5", "AOC 24G2"}));
+        secondDesk.toggleAutoSync();
+        EXPECT_EQ(secondDesk.status(), "已同步到内置显示屏：50%");
+        EXPECT_EQ(monitors.holds(4, "10"), "50");
+        EXPECT_EQ(monitors.holds(5, "10"), "50");
+        brightness.level(0);
+        ASSERT_EVENTUALLY(monitors.holds(4, "d6") == "4" && monitors.holds(5, "d6") == "4");
+        brightness.level(35);
+        ASSERT_EVENTUALLY(monitors.holds(4, "10") == "35" && monitors.holds(5, "10") == "35");
+        EXPECT_EQ(monitors.holds(4, "d6"), "1");
+    }
+
+    monitors.add(4, "Samsung S27", "H4ZR900123");
+    monitors.fault(5, "unplugged");
+    displays.setScreens({builtinScreen, screen(2, "Samsung S27", dellFrame)});
+    BrightnessController thirdDesk(config(), displays, loginItem);
+    EXPECT_TRUE(rows(thirdDesk).contains("Samsung S27"))
+        << rows(thirdDesk).join(", ").toStdString();
+    thirdDesk.toggleAutoSync();
+    EXPECT_EQ(thirdDesk.status(), "已同步到内置显示屏：35%");
+    brightness.level(60);
+    ASSERT_EVENTUALLY_EQ(monitors.holds(4, "10"), "60");
 }
 
 } // namespace
