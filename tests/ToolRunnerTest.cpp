@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace lumora;
 using namespace std::chrono_literals;
@@ -129,6 +130,27 @@ TEST_F(ToolRunnerTest, KillsAChildThatOutlivesTheTimeLimit) {
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.failure(),
               Failure(ControlError::commandFailed("m1ddc 在 0.3 秒内没有结束，已被终止")));
+}
+
+// Two tools run side by side; an owner that goes while its tool runs stops it and hears nothing.
+TEST_F(ToolRunnerTest, StartedToolsRunSideBySideAndGoWithTheirOwner) {
+    tool.script({"slow\tsleep=300\tout=1", "hung\thang"});
+    QObject owner;
+    int answers = 0;
+    auto gone = std::make_unique<QObject>();
+    runner.start(tool.path(), {"hung"}, ToolRunner::Answer::OneLine, gone.get(),
+                 [&](const Result<QString, Failure>&) { ADD_FAILURE() << "answered its owner"; });
+    qsizetype startedAtFirstAnswer = 0;
+    for (int i = 0; i < 2; ++i)
+        runner.start(tool.path(), {"slow"}, ToolRunner::Answer::OneLine, &owner,
+                     [&](const Result<QString, Failure>& result) {
+                         if (answers++ == 0)
+                             startedAtFirstAnswer = tool.log().count("slow");
+                         EXPECT_TRUE(result.ok());
+                     });
+    ASSERT_EVENTUALLY(answers == 2);
+    EXPECT_EQ(startedAtFirstAnswer, 2) << "the second started before the first ended";
+    gone.reset();
 }
 
 TEST_F(ToolRunnerTest, TimersRunWhileTheToolRuns) {

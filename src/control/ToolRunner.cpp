@@ -64,6 +64,8 @@ public:
         : QObject(owner), m_executable(executable), m_answer(answer),
           m_limitMessage(std::move(limitMessage)), m_done(std::move(done)) {}
     ~Run() override {
+        // Stopping the tool makes it finish: that answer must not reach an owner on its way out.
+        QObject::disconnect(&m_process, nullptr, this, nullptr);
         if (m_process.state() != QProcess::NotRunning) {
             killGroup(m_process);
             m_process.waitForFinished();
