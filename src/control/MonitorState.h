@@ -8,7 +8,7 @@
 
 namespace lumora {
 
-// What the controller knows of one external monitor beyond what the window shows: how to reach
+// What a lane knows of its external monitor beyond what the window shows: how to reach
 // its power feature, whether it took a switch-off, the built-in level it holds, and whether its
 // last command failed. A monitor that keeps failing is tried again at a slower and slower pace,
 // so that it does not cost every follow step its time-outs.
