@@ -60,6 +60,21 @@ protected:
                 .overlayTiming = {},
                 .wording = Wording::outOfTheBox(QString())};
     }
+    // Following switched on at `start`: both monitors take it, go dark at 0 and are lit again at
+    // `then`.
+    void followThroughZero(BrightnessController& controller, const QString& start,
+                           const QString& then) {
+        controller.toggleAutoSync();
+        EXPECT_EQ(controller.status(), "已同步到内置显示屏：" + start + "%");
+        EXPECT_EQ(monitors.holds(4, "10"), start);
+        EXPECT_EQ(monitors.holds(5, "10"), start);
+        brightness.level(0);
+        ASSERT_EVENTUALLY(monitors.holds(4, "d6") == "4" && monitors.holds(5, "d6") == "4");
+        brightness.level(then.toInt());
+        ASSERT_EVENTUALLY(monitors.holds(4, "10") == then && monitors.holds(5, "10") == then);
+        EXPECT_EQ(monitors.holds(4, "d6"), "1");
+        EXPECT_EQ(monitors.holds(5, "d6"), "1");
+    }
     QStringList rows(const BrightnessController& controller) const {
         QStringList shown;
         for (const Monitor& monitor : controller.monitors())
@@ -80,16 +95,7 @@ TEST_F(AnyDeskTest, FollowsWhateverMonitorsAreThere) {
     BrightnessController controller(config(), displays, loginItem);
     EXPECT_EQ(rows(controller), QStringList({"DELL U2720Q", "LG HDR 4K"}));
     EXPECT_EQ(controller.status(), "已连接显示器：DELL U2720Q、LG HDR 4K");
-    controller.toggleAutoSync();
-    EXPECT_EQ(monitors.holds(4, "10"), "60");
-    EXPECT_EQ(monitors.holds(5, "10"), "60");
-
-    brightness.level(0);
-    ASSERT_EVENTUALLY(monitors.holds(4, "d6") == "4" && monitors.holds(5, "d6") == "4");
-    brightness.level(45);
-    ASSERT_EVENTUALLY(monitors.holds(4, "10") == "45" && monitors.holds(5, "10") == "45");
-    EXPECT_EQ(monitors.holds(4, "d6"), "1");
-    EXPECT_EQ(monitors.holds(5, "d6"), "1");
+    followThroughZero(controller, "60", "45");
     ASSERT_EVENTUALLY_EQ(controller.status(), "已跟随内置显示屏：45%");
 
     // One monitor left: it follows, and the place of the other reads as empty.
@@ -178,15 +184,7 @@ TEST_F(AnyDeskTest, FollowsTheMonitorsOfEachDeskItIsCarriedTo) {
     {
         BrightnessController secondDesk(config(), displays, loginItem);
         EXPECT_EQ(rows(secondDesk), QStringList({"HP E24 G5", "AOC 24G2"}));
-        secondDesk.toggleAutoSync();
-        EXPECT_EQ(secondDesk.status(), "已同步到内置显示屏：50%");
-        EXPECT_EQ(monitors.holds(4, "10"), "50");
-        EXPECT_EQ(monitors.holds(5, "10"), "50");
-        brightness.level(0);
-        ASSERT_EVENTUALLY(monitors.holds(4, "d6") == "4" && monitors.holds(5, "d6") == "4");
-        brightness.level(35);
-        ASSERT_EVENTUALLY(monitors.holds(4, "10") == "35" && monitors.holds(5, "10") == "35");
-        EXPECT_EQ(monitors.holds(4, "d6"), "1");
+        followThroughZero(secondDesk, "50", "35");
     }
 
     monitors.add(4, "Samsung S27", "H4ZR900123");
