@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QVariantMap>
 #include <algorithm>
 
@@ -13,9 +14,6 @@ const QString service = QStringLiteral("org.gnome.Mutter.DisplayConfig");
 const QString path = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
 // ApplyMonitorsConfig's method: applied at once, neither saved nor put to the user to confirm.
 constexpr uint temporary = 1;
-// The calls block the main thread (during a wake): a mutter that does not answer must not hold
-// it for D-Bus's default of 25 s.
-constexpr int answerTimeMs = 2000;
 
 struct Mode {
     QString id;
@@ -172,10 +170,12 @@ template <typename T, typename Read> QList<T> readArray(const QVariant& value, R
     return items;
 }
 
-Result<State, QString> currentState(const QDBusConnection& bus) {
-    const QDBusMessage reply = bus.call(
-        QDBusMessage::createMethodCall(service, path, service, QStringLiteral("GetCurrentState")),
-        QDBus::Block, answerTimeMs);
+QDBusMessage getCurrentState() {
+    return QDBusMessage::createMethodCall(service, path, service,
+                                          QStringLiteral("GetCurrentState"));
+}
+
+Result<State, QString> readState(const QDBusMessage& reply) {
     if (reply.type() != QDBusMessage::ReplyMessage)
         return QStringLiteral("GNOME 的显示设置没有回答：%1").arg(reply.errorMessage());
     if (reply.signature() !=
@@ -226,15 +226,53 @@ QList<LogicalMonitorChoice> layoutWith(const State& state, const QString& connec
 
 namespace lumora {
 
-MutterDisplayConfig::MutterDisplayConfig(QDBusConnection bus) : m_bus(std::move(bus)) {
+MutterDisplayConfig::MutterDisplayConfig(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)) {
     qDBusRegisterMetaType<mutter::MonitorChoice>();
     qDBusRegisterMetaType<QList<mutter::MonitorChoice>>();
     qDBusRegisterMetaType<mutter::LogicalMonitorChoice>();
     qDBusRegisterMetaType<QList<mutter::LogicalMonitorChoice>>();
+    m_bus.connect(mutter::service, mutter::path, mutter::service, QStringLiteral("MonitorsChanged"),
+                  this, SLOT(monitorsChanged()));
 }
+
+MutterDisplayConfig::~MutterDisplayConfig() = default;
 
 bool MutterDisplayConfig::isOffered(const QDBusConnection& bus) {
     return bus.isConnected() && bus.interface()->isServiceRegistered(mutter::service).value();
+}
+
+void MutterDisplayConfig::monitorsChanged() {
+    m_state.reset();
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(mutter::getCurrentState()), this);
+    m_asked = watcher;
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        // Only the answer to the newest question counts, and only while nothing newer is known.
+        if (Result<mutter::State, QString> answered = mutter::readState(watcher->reply());
+            answered.ok() && !m_state && watcher == m_asked)
+            m_state = std::make_unique<mutter::State>(std::move(answered.value()));
+    });
+}
+
+Result<mutter::State, QString> MutterDisplayConfig::state() const {
+    if (m_state)
+        return *m_state;
+    if (!m_silence.hasExpired())
+        return QStringLiteral("GNOME 的显示设置没有回答");
+    const QDBusMessage reply = m_bus.call(mutter::getCurrentState(), QDBus::Block, answerLimit);
+    noteSilence(reply);
+    Result<mutter::State, QString> answered = mutter::readState(reply);
+    if (answered.ok())
+        m_state = std::make_unique<mutter::State>(answered.value());
+    return answered;
+}
+
+void MutterDisplayConfig::noteSilence(const QDBusMessage& reply) const {
+    // A refusal is an answer; only a question left unanswered silences mutter.
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.NoReply"))
+        m_silence.setRemainingTime(silenceTime);
 }
 
 std::optional<DisplayMode> MutterDisplayConfig::currentMode(const QString& connector) const {
@@ -256,10 +294,10 @@ QList<DisplayMode> MutterDisplayConfig::allModes(const QString& connector) const
 }
 
 std::optional<mutter::Monitor> MutterDisplayConfig::monitor(const QString& connector) const {
-    const Result<mutter::State, QString> state = mutter::currentState(m_bus);
-    if (!state.ok())
+    const Result<mutter::State, QString> current = state();
+    if (!current.ok())
         return std::nullopt;
-    return mutter::monitorOn(state.value(), connector);
+    return mutter::monitorOn(current.value(), connector);
 }
 
 QVariantMap MutterDisplayConfig::appliedProperties(const QVariantMap& current) {
@@ -275,7 +313,7 @@ QVariantMap MutterDisplayConfig::appliedProperties(const QVariantMap& current) {
 
 Result<void, QString> MutterDisplayConfig::setMode(const QString& connector,
                                                    const DisplayMode& mode) {
-    const Result<mutter::State, QString> state = mutter::currentState(m_bus);
+    const Result<mutter::State, QString> state = this->state();
     if (!state.ok())
         return state.failure();
     std::optional<QString> modeName;
@@ -291,7 +329,10 @@ Result<void, QString> MutterDisplayConfig::setMode(const QString& connector,
     call << state.value().serial << mutter::temporary
          << QVariant::fromValue(mutter::layoutWith(state.value(), connector, *modeName))
          << appliedProperties(state.value().properties);
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, mutter::answerTimeMs);
+    // The layout changes whatever the answer: the next question asks mutter again.
+    m_state.reset();
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, answerLimit);
+    noteSilence(reply);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return QStringLiteral("GNOME 没有接受 %1 的模式：%2").arg(connector, reply.errorMessage());
     return {};
