@@ -3,6 +3,7 @@
 #include "platform/SystemSleep.h"
 #include "support/ControllerRig.h"
 #include "support/Eventually.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -157,34 +158,74 @@ TEST_F(FollowEventsTest, AClosedLidLeavesTheMonitorsAsTheyAre) {
     EXPECT_EQ(visibleWindows("hud").size(), 0) << "not a change the user made";
 }
 
-TEST(LinuxBuiltinPanelTest, TheConnectorsTellADarkPanel) {
+// logind's lid, as its manager object answers it over org.freedesktop.DBus.Properties.
+class FakeLogind : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+    Q_PROPERTY(bool LidClosed MEMBER lidClosed)
+
+public:
+    bool lidClosed = false;
+};
+
+TEST(LinuxBuiltinPanelTest, TheConnectorsTellADarkPanelAndALitOneWinsOverTheLid) {
     const struct {
         const char* name;
         QList<QStringList> connectors;
+        bool lidClosed;
         bool isKnownOff;
     } rows[] = {
-        {"no panel connector", {{"card0-HDMI-A-1", "connected", "disabled", "Off"}}, false},
-        {"a lit panel", {{"card0-eDP-1", "connected", "enabled", "On"}}, false},
-        {"a panel switched off", {{"card0-eDP-1", "connected", "disabled", "Off"}}, true},
-        {"a blanked panel", {{"card1-LVDS-1", "connected", "enabled", "Off"}}, true},
+        {"no panel connector", {{"card0-HDMI-A-1", "connected", "disabled", "Off"}}, false, false},
+        {"a lit panel", {{"card0-eDP-1", "connected", "enabled", "On"}}, false, false},
+        {"a panel switched off", {{"card0-eDP-1", "connected", "disabled", "Off"}}, false, true},
+        {"a blanked panel", {{"card1-LVDS-1", "connected", "enabled", "Off"}}, false, true},
         {"a board's unused panel connector",
          {{"card0-eDP-1", "disconnected", "disabled", "Off"}},
+         false,
          false},
         {"one of two panels lit",
          {{"card0-eDP-1", "connected", "disabled", "Off"},
           {"card0-DSI-1", "connected", "enabled", "On"}},
+         false,
          false},
+        {"a closed lid over a lit panel",
+         {{"card0-eDP-1", "connected", "enabled", "On"}},
+         true,
+         false},
+        {"a closed lid, no connector to tell", {}, true, true},
+        {"a closed lid over a dark panel",
+         {{"card0-eDP-1", "connected", "disabled", "Off"}},
+         true,
+         true},
     };
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QDBusConnection logindSide = QDBusConnection::connectToBus(bus.address(), "logind");
+    FakeLogind logind;
+    ASSERT_TRUE(logindSide.registerService("org.freedesktop.login1"));
+    ASSERT_TRUE(logindSide.registerObject("/org/freedesktop/login1", &logind,
+                                          QDBusConnection::ExportAllProperties));
+    const QDBusConnection system = QDBusConnection::connectToBus(bus.address(), "system");
     FakeDisplays noScreens;
+    SystemSleep sleep(QDBusConnection(QStringLiteral("no bus")));
     for (const auto& row : rows) {
+        logind.lidClosed = row.lidClosed;
         const QTemporaryDir drm;
         for (const QStringList& connector : row.connectors)
             writeConnector(drm, connector);
-        SystemSleep sleep(QDBusConnection(QStringLiteral("no bus")));
-        const LinuxBuiltinPanel panel(noScreens, drm.path(),
-                                      QDBusConnection(QStringLiteral("no bus")), sleep);
+        const LinuxBuiltinPanel panel(noScreens, drm.path(), system, sleep);
+        // logind answers in the order it is asked: once a later panel without connectors has its
+        // answer, the row's panel has its own.
+        const QTemporaryDir none;
+        const LinuxBuiltinPanel witness(noScreens, none.path(), system, sleep);
+        if (row.lidClosed)
+            ASSERT_EVENTUALLY(witness.isKnownOff());
         EXPECT_EQ(panel.isKnownOff(), row.isKnownOff) << row.name;
     }
+    QDBusConnection::disconnectFromBus("system");
+    QDBusConnection::disconnectFromBus("logind");
 }
 
 } // namespace
+
+#include "FollowEventsTest.moc"

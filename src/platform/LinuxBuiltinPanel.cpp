@@ -6,6 +6,7 @@
 #include "platform/X11Displays.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QDir>
 #include <algorithm>
@@ -19,8 +20,6 @@ const QString logindService = QStringLiteral("org.freedesktop.login1");
 const QString logindPath = QStringLiteral("/org/freedesktop/login1");
 const QString logindManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString lidClosed = QStringLiteral("LidClosed");
-// The lid is asked on the follow path: a logind that is slow to answer must not stall it.
-constexpr int lidAnswerLimit = 100; // milliseconds
 
 // A connector attribute's text; empty when it cannot be read.
 QByteArray attribute(const QDir& connector, const QString& name) {
@@ -29,10 +28,12 @@ QByteArray attribute(const QDir& connector, const QString& name) {
     return read.ok() ? read.value().value_or(QByteArray()).trimmed() : QByteArray();
 }
 
-// Whether there is a connected panel connector and none of them is lit.
-bool connectorsDark(const QString& drmFolder) {
+// What the connected panel connectors say: one that is enabled with `dpms` On shows the panel lit
+// whatever else says otherwise; connected ones none of which is lit show it dark; without one,
+// they cannot tell.
+PanelConnectors panelConnectors(const QString& drmFolder) {
     const QDir folder(drmFolder);
-    bool sawPanel = false;
+    PanelConnectors seen = PanelConnectors::Unknown;
     // Entries are named card<N>-<connector>, beside card<N> itself and other devices.
     for (const QString& entry :
          folder.entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot)) {
@@ -46,10 +47,10 @@ bool connectorsDark(const QString& drmFolder) {
             continue;
         if (attribute(connector, QStringLiteral("enabled")) == "enabled" &&
             attribute(connector, QStringLiteral("dpms")) == "On")
-            return false;
-        sawPanel = true;
+            return PanelConnectors::Lit;
+        seen = PanelConnectors::Dark;
     }
-    return sawPanel;
+    return seen;
 }
 
 } // namespace
@@ -75,21 +76,36 @@ LinuxBuiltinPanel::~LinuxBuiltinPanel() {
 }
 
 bool LinuxBuiltinPanel::isKnownOff() const {
-    // The cheap signs first: the lid costs a call to logind.
-    return m_isAsleep || (m_sawBuiltinScreen && !m_showsBuiltinScreen) ||
-           connectorsDark(m_drmFolder) || isLidClosed();
+    if (m_isAsleep || (m_sawBuiltinScreen && !m_showsBuiltinScreen))
+        return true;
+    // A lit connector wins over the lid: some run the laptop closed with its panel on.
+    switch (panelConnectors(m_drmFolder)) {
+    case PanelConnectors::Lit:
+        return false;
+    case PanelConnectors::Dark:
+        return true;
+    case PanelConnectors::Unknown:
+        break;
+    }
+    return m_isLidClosed;
 }
 
 void LinuxBuiltinPanel::logindPropertiesChanged(const QString& interface,
                                                 const QVariantMap& changed,
                                                 const QStringList& invalidated) {
-    if (interface == logindManager &&
-        (changed.contains(lidClosed) || invalidated.contains(lidClosed)))
+    if (interface != logindManager)
+        return;
+    if (changed.contains(lidClosed)) {
+        m_isLidClosed = changed.value(lidClosed).toBool();
         update();
+    } else if (invalidated.contains(lidClosed)) {
+        askLid();
+    }
 }
 
 void LinuxBuiltinPanel::setAsleep(bool isAsleep) {
     m_isAsleep = isAsleep;
+    askLid();
     update();
 }
 
@@ -99,6 +115,7 @@ void LinuxBuiltinPanel::screensChanged() {
         return s.number && m_displays.isBuiltin(*s.number);
     });
     m_sawBuiltinScreen = m_sawBuiltinScreen || m_showsBuiltinScreen;
+    askLid();
     update();
 }
 
@@ -113,11 +130,8 @@ void LinuxBuiltinPanel::update() {
 void LinuxBuiltinPanel::watchLogind() {
     if (!m_systemBus.isConnected())
         return;
-    m_hasLogind = askLid().has_value();
-    if (!m_hasLogind)
-        return;
-    // Older logind does not announce its lid property: the lid is read at every question all
-    // the same, and the screens and connectors that follow a lid tell the change.
+    // logind 252 (Debian 12) does not announce its lid property: the lid is also asked at the
+    // start and whenever the panel may have changed (its connectors, the screens, sleep, resume).
     m_systemBus.connect(logindService, logindPath,
                         QStringLiteral("org.freedesktop.DBus.Properties"),
                         QStringLiteral("PropertiesChanged"), this,
@@ -139,23 +153,28 @@ void LinuxBuiltinPanel::watchConnectors() {
         // The event only says that something changed: the attributes say what.
         if (udev_device* device = udev_monitor_receive_device(m_uevents))
             udev_device_unref(device);
+        askLid();
         update();
     });
 }
 
-bool LinuxBuiltinPanel::isLidClosed() const {
-    return m_hasLogind && askLid().value_or(false);
-}
-
-std::optional<bool> LinuxBuiltinPanel::askLid() const {
+void LinuxBuiltinPanel::askLid() {
+    if (!m_systemBus.isConnected())
+        return;
     QDBusMessage get = QDBusMessage::createMethodCall(
         logindService, logindPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
     get << logindManager << lidClosed;
-    const QDBusMessage reply = m_systemBus.call(get, QDBus::Block, lidAnswerLimit);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return std::nullopt;
-    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+    auto* watcher = new QDBusPendingCallWatcher(m_systemBus.asyncCall(get), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const QDBusMessage reply = watcher->reply();
+        // Without logind's answer the lid tells nothing: it counts as open.
+        m_isLidClosed =
+            reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+            qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+        update();
+    });
 }
 
 } // namespace lumora

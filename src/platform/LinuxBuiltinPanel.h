@@ -18,19 +18,23 @@ namespace lumora {
 class Displays;
 class SystemSleep;
 
+// What the panel connectors under the DRM class folder say of the laptop's panel.
+enum class PanelConnectors { Unknown, Lit, Dark };
+
 // The laptop's panel on Linux, known to be dark when any of these says so:
 // - the computer is between logind's PrepareForSleep(true) and PrepareForSleep(false);
 // - the window system no longer shows a built-in screen it has shown since the start;
-// - every connected panel connector (eDP, LVDS, DSI) under the DRM class folder is not
-//   `enabled` with `dpms` On;
-// - logind says the lid is closed.
-// The connectors and the lid are read at every question, never kept: a level read just after
-// the panel went dark is weighed against the panel's state of that moment, whichever of its
-// signs reaches Lumora first. On a computer without a connected panel connector, a built-in
-// screen or a closed lid (a desktop, a virtual machine), the panel never counts as off.
+// - the connected panel connectors (eDP, LVDS, DSI): dark when none is `enabled` with `dpms` On,
+//   lit when one is, whatever the lid says;
+// - where no panel connector can tell, logind says the lid is closed.
+// The connectors are read at every question, never kept: a level read just after the panel went
+// dark is weighed against the panel's state of that moment. logind is never waited for: its lid
+// is asked in the background whenever the panel may have changed (the connectors' uevents, screen
+// changes, sleep and resume) and kept. On a computer without a connected panel connector, a
+// built-in screen or a closed lid (a desktop, a virtual machine), the panel never counts as off.
 //
 // changed() fires when the answer turns, as seen on the connectors' uevents, on screen changes
-// and on logind's signals (its lid property where logind announces it, sleep and resume).
+// and on logind's signals and answers.
 class LinuxBuiltinPanel : public BuiltinPanel {
     Q_OBJECT
 
@@ -53,14 +57,13 @@ private:
     void update();
     void watchLogind();
     void watchConnectors();
-    bool isLidClosed() const;
-    // logind's lid; nothing when logind does not answer.
-    std::optional<bool> askLid() const;
+    // Asks logind for its lid in the background; the answer updates the panel's state.
+    void askLid();
 
     Displays& m_displays;
     const QString m_drmFolder;
     QDBusConnection m_systemBus;
-    bool m_hasLogind = false;
+    bool m_isLidClosed = false;
     bool m_isAsleep = false;
     bool m_showsBuiltinScreen = false;
     bool m_sawBuiltinScreen = false;
