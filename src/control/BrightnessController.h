@@ -127,6 +127,8 @@ private:
     // free, and the status line tells the outcome once they have all answered.
     void startFollowStep(qint64 level);
     bool anyLaneDue(qint64 level) const;
+    // What monitor `index` is given for the built-in `level`.
+    MonitorLane::Target target(qsizetype index, qint64 level) const;
     void laneFollowed(qsizetype index, qint64 level, std::optional<qint64> shown);
     void reportFollowStep(qint64 level);
     // Reads back the monitors that were given a luminance without a read-back, once the level

@@ -172,7 +172,8 @@ Result<void, Failure> BrightnessController::applyMainBrightness(qint64 level) {
     updateBlackoutWindows();
     const QList<qsizetype> connected = connectedMonitors();
     onEachLane(connected, [this, level](qsizetype index, const std::function<void()>& answered) {
-        m_lanes[index]->setLevel(level, [this, index, answered](Result<qint64, Failure> value) {
+        m_lanes[index]->setLevel(target(index, level), [this, index,
+                                                        answered](Result<qint64, Failure> value) {
             if (value.ok())
                 updateMonitor(index, [&](Monitor& monitor) { monitor.brightness = value.value(); });
             answered();
@@ -199,7 +200,11 @@ void BrightnessController::startFollowStep(qint64 level) {
     if (m_followWaiting.isEmpty())
         return reportFollowStep(level);
     for (const qsizetype index : std::as_const(m_followWaiting))
-        m_lanes[index]->follow(level);
+        m_lanes[index]->follow(target(index, level));
+}
+
+MonitorLane::Target BrightnessController::target(qsizetype, qint64 level) const {
+    return {.level = level, .luminance = level};
 }
 
 bool BrightnessController::anyLaneDue(qint64 level) const {

@@ -22,8 +22,8 @@ MonitorLane::MonitorLane(qint64 displayIndex, Tools tools, QObject* parent)
       m_runs(new QObject(this)) {}
 
 bool MonitorLane::isDue(qint64 level) const {
-    return m_state.level != level && m_followLevel != level && m_followingLevel != level &&
-           m_state.isDue(MonitorState::Clock::now());
+    return m_state.level != level && (!m_followTarget || m_followTarget->level != level) &&
+           m_followingLevel != level && m_state.isDue(MonitorState::Clock::now());
 }
 
 void MonitorLane::restart(QString serial) {
@@ -51,15 +51,15 @@ void MonitorLane::step(qint64 delta, Answer<qint64> answer) {
     });
 }
 
-void MonitorLane::setLevel(qint64 level, Answer<qint64> answer) {
-    enqueue([this, level, answer] {
+void MonitorLane::setLevel(Target target, Answer<qint64> answer) {
+    enqueue([this, target, answer] {
         const Answer<qint64> done = [this, answer](Result<qint64, Failure> value) {
             answer(std::move(value));
             finishJob();
         };
-        if (level == 0)
+        if (target.level == 0)
             return switchOff(done);
-        lit(done, [this, level, done] { sendLevel(level, true, done); });
+        lit(done, [this, target, done] { sendLevel(target, true, done); });
     });
 }
 
@@ -86,17 +86,17 @@ void MonitorLane::confirm(std::function<void(Confirmation)> refused) {
     });
 }
 
-void MonitorLane::follow(qint64 level) {
+void MonitorLane::follow(Target target) {
     if (m_isStopped)
         return;
-    m_followLevel = level;
+    m_followTarget = target;
     runNext();
 }
 
 void MonitorLane::stop() {
     m_isStopped = true;
     m_jobs.clear();
-    m_followLevel.reset();
+    m_followTarget.reset();
     m_followingLevel.reset();
     if (m_powerInFlight == false)
         m_state.power = MonitorState::Power::Off;
@@ -119,9 +119,9 @@ void MonitorLane::runNext() {
     if (m_isBusy)
         return;
     // The newest level goes first: a user's command waits at most one follow step.
-    if (m_followLevel) {
+    if (m_followTarget) {
         m_isBusy = true;
-        return runFollow(*std::exchange(m_followLevel, std::nullopt));
+        return runFollow(*std::exchange(m_followTarget, std::nullopt));
     }
     if (m_jobs.empty())
         return;
@@ -249,29 +249,29 @@ void MonitorLane::switchOff(Answer<qint64> answer) {
     });
 }
 
-void MonitorLane::sendLevel(qint64 level, bool readBack, Answer<qint64> answer) {
-    QStringList arguments = luminanceArguments(QStringLiteral("set"), level);
+void MonitorLane::sendLevel(Target target, bool readBack, Answer<qint64> answer) {
+    QStringList arguments = luminanceArguments(QStringLiteral("set"), target.luminance);
     if (!readBack)
         arguments.prepend(QStringLiteral("--noverify"));
-    runLuminance(arguments, [this, level, readBack, answer](Result<qint64, Failure> value) {
+    runLuminance(arguments, [this, target, readBack, answer](Result<qint64, Failure> value) {
         if (value.ok()) {
-            m_state.level = level;
+            m_state.level = target.level;
             m_state.unconfirmed = readBack ? std::nullopt : std::optional(value.value());
         }
         answer(std::move(value));
     });
 }
 
-void MonitorLane::runFollow(qint64 level) {
-    m_followingLevel = level;
-    const Answer<qint64> done = [this, level](Result<qint64, Failure> value) {
+void MonitorLane::runFollow(Target target) {
+    m_followingLevel = target.level;
+    const Answer<qint64> done = [this, level = target.level](Result<qint64, Failure> value) {
         m_followingLevel.reset();
         emit followed(level, value.ok() ? std::optional(value.value()) : std::nullopt);
         finishJob();
     };
-    if (level == 0)
+    if (target.level == 0)
         return switchOff(done);
-    lit(done, [this, level, done] { sendLevel(level, !m_tools.setsWithoutReadBack, done); });
+    lit(done, [this, target, done] { sendLevel(target, !m_tools.setsWithoutReadBack, done); });
 }
 
 } // namespace lumora

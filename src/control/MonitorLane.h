@@ -37,6 +37,11 @@ public:
         qint64 sent = 0; // what a follow step sent
         qint64 held = 0; // what the monitor holds
     };
+    // A built-in level and the luminance it maps to on this monitor.
+    struct Target {
+        qint64 level = 0;
+        qint64 luminance = 0;
+    };
     template <typename T> using Answer = std::function<void(Result<T, Failure>)>;
 
     MonitorLane(qint64 displayIndex, Tools tools, QObject* parent = nullptr);
@@ -59,7 +64,7 @@ public:
     void step(qint64 delta, Answer<qint64> answer);
     // Switches the backlight on (when it is not known to be on) and sets the level, reading it
     // back; level 0 switches the backlight off instead and answers 0.
-    void setLevel(qint64 level, Answer<qint64> answer);
+    void setLevel(Target target, Answer<qint64> answer);
     void setPower(bool on, Answer<void> answer);
     // Reads the luminance a follow step sent without reading back; `refused` hears of a monitor
     // that holds another value.
@@ -69,7 +74,7 @@ public:
 
     // A follow step: the lane gives the monitor `level` as soon as it is free. A level asked for
     // while it is busy replaces any level still waiting, so a stuck lane never queues old levels.
-    void follow(qint64 level);
+    void follow(Target target);
     // Ending the process: what waits is dropped and a tool still running is stopped. A switch-off
     // cut short may have reached the monitor: it counts as taken, so that the quit switches it on.
     void stop();
@@ -105,14 +110,14 @@ private:
     // missed the switch-on after our switch-off stays dark, and the failure is answered instead.
     void lit(Answer<qint64> answer, const std::function<void()>& then);
     void switchOff(Answer<qint64> answer);
-    void sendLevel(qint64 level, bool readBack, Answer<qint64> answer);
-    void runFollow(qint64 level);
+    void sendLevel(Target target, bool readBack, Answer<qint64> answer);
+    void runFollow(Target target);
 
     const qint64 m_displayIndex;
     const Tools m_tools;
     MonitorState m_state;
     std::deque<Job> m_jobs;
-    std::optional<qint64> m_followLevel;    // the newest level a follow step asked for
+    std::optional<Target> m_followTarget;   // the newest level a follow step asked for
     std::optional<qint64> m_followingLevel; // the level a follow step is giving the monitor now
     bool m_isBusy = false;
     bool m_isStopped = false;

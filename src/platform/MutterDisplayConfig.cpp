@@ -329,8 +329,10 @@ Result<void, QString> MutterDisplayConfig::setMode(const QString& connector,
     call << state.value().serial << mutter::temporary
          << QVariant::fromValue(mutter::layoutWith(state.value(), connector, *modeName))
          << appliedProperties(state.value().properties);
-    // The layout changes whatever the answer: the next question asks mutter again.
+    // The layout changes whatever the answer: the next question asks mutter again, and an
+    // answer still on its way tells of the layout before.
     m_state.reset();
+    m_asked = nullptr;
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, answerLimit);
     noteSilence(reply);
     if (reply.type() != QDBusMessage::ReplyMessage)
