@@ -8,6 +8,7 @@
 #include "platform/MutterDisplayConfig.h"
 #include "platform/SystemSleep.h"
 #include "platform/TerminationSignals.h"
+#include "platform/WaylandDesktopModes.h"
 #include "platform/X11Displays.h"
 #include "platform/XdgAutostart.h"
 #include "ui/TrayIcon.h"
@@ -72,10 +73,13 @@ int main(int argc, char* argv[]) {
         return 0;
 
     lumora::TerminationSignals terminationSignals;
-    // GNOME's display settings switch modes where the window system only emulates them.
-    std::unique_ptr<lumora::MutterDisplayConfig> desktopModes;
+    // The desktop's display settings switch modes where the window system only emulates them:
+    // GNOME's over D-Bus, KWin's or a wlroots compositor's over Wayland.
+    std::unique_ptr<lumora::DesktopModes> desktopModes;
     if (lumora::MutterDisplayConfig::isOffered(QDBusConnection::sessionBus()))
         desktopModes = std::make_unique<lumora::MutterDisplayConfig>(QDBusConnection::sessionBus());
+    else
+        desktopModes = lumora::waylandDesktopModes();
     lumora::X11Displays displays(desktopModes.get(), QStringLiteral("/sys/class/drm"));
     lumora::XdgAutostart loginItem(loginCommand(), lumora::XdgAutostart::defaultFolder());
     // Whether the laptop's panel is lit: a closed lid's backlight reading is not the user's level.
