@@ -3,6 +3,8 @@
 
 #include "control/WakeMode.h"
 
+#include <QDeadlineTimer>
+
 namespace lumora {
 
 void BrightnessController::toggleBlackoutTest() {
@@ -56,7 +58,13 @@ bool BrightnessController::anyMonitorPoweredOff() const {
 }
 
 void BrightnessController::wakeDisplaysBySignal(qsizetype index) {
+    using namespace std::chrono_literals;
+    // The desktop may answer slowly: the wake holds the window for a second at the most, and
+    // skips the screens it has no time left for.
+    const QDeadlineTimer wakeTime(1s);
     for (const Screen& screen : m_displays.screens()) {
+        if (wakeTime.hasExpired())
+            return;
         if (!showsMonitor(screen, index) || !screen.number)
             continue;
         const quint32 display = *screen.number;
