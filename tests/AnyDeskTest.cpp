@@ -12,6 +12,7 @@
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -58,7 +59,8 @@ protected:
                 .applicationFolder = tools,
                 .brightnessLibrary = FakeBrightness::library(),
                 .overlayTiming = {},
-                .wording = Wording::outOfTheBox(QString())};
+                .wording = Wording::outOfTheBox(QString()),
+                .curvesFolder = settings.path()};
     }
     // Following switched on at `start`: both monitors take it, go dark at 0 and are lit again at
     // `then`.
@@ -83,6 +85,7 @@ protected:
     }
 
     EmulatedMonitors monitors;
+    QTemporaryDir settings;
     FakeDisplays displays;
     FakeLoginItem loginItem;
     FakeBrightness brightness;

@@ -2,6 +2,7 @@
 #include "support/ControllerRig.h"
 #include "support/Eventually.h"
 
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -133,6 +134,47 @@ TEST_F(AutoSyncTest, SwitchingOffRestoresTheBacklightAndKeepsOneTimer) {
     EXPECT_EQ(inLanes(panelctl.log()),
               inLanes(powerOff() + powerOn() + powerOn() + powerOn() + powerOn()))
         << "a switch-on that failed leaves the backlight recorded off: every step tries again";
+}
+
+// With learning on, a step made while following teaches that monitor's curve, the next levels go
+// through it, a restart keeps it, and a damaged file is read as far as it is sound.
+TEST_F(AutoSyncTest, AStepWhileFollowingTeachesTheCurveWhichIsKept) {
+    m1ddc.script(ScriptedTool::monitorsAt(50, 100) << "display * set luminance *\tout=$5"
+                                                   << "display 3 chg luminance -5\tout=45");
+    followFrom(50);
+    const QString file = m1ddc.folder() + "/config/curves";
+    EXPECT_FALSE(QFile::exists(file)) << "nothing kept while the user changed nothing";
+    controller().setLearning(1, true);
+    controller().change(controller().monitors()[1], -5);
+    EXPECT_EQ(controller().curve(1).points(), (QMap<qint64, qint64>{{50, 45}}));
+
+    const qsizetype before = luminanceLog().size();
+    setLevel(80);
+    ASSERT_EVENTUALLY_EQ(controller().status(), "已跟随 MacBook 主屏：80%");
+    EXPECT_EQ(inLanes(luminanceLog().mid(before)),
+              QStringList({"display 2 set luminance 80", "display 3 set luminance 78"}))
+        << "45 at 50, then on towards 100 at 100";
+    EXPECT_EQ(controller().curve(0), MonitorCurve()) << "the other monitor is as it was";
+
+    ControllerConfig config = m1ddc.config();
+    config.displaySerialNumbers = serials;
+    config.applicationFolder = panelctl.folder();
+    setLevel(20);
+    {
+        BrightnessController restarted(config, displays, loginItem);
+        EXPECT_TRUE(restarted.isLearning(1));
+        restarted.toggleAutoSync();
+        EXPECT_EQ(m1ddc.log().filter("display 3 set").last(), "display 3 set luminance 18");
+    }
+
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::Append));
+    damaged.write("Mi\\sMonitor on 0 100 100 10:90 20:x\n\xff\xfe\n");
+    damaged.close();
+    BrightnessController repaired(config, displays, loginItem);
+    repaired.toggleAutoSync();
+    EXPECT_EQ(repaired.status(), "已同步到 MacBook 主屏：20%；亮度曲线文件有损坏的部分，已修复");
+    EXPECT_EQ(repaired.curve(1).points(), (QMap<qint64, qint64>{{50, 45}}));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 namespace lumora {
 
 class BrightnessController;
+class CalibrationWindow;
 class Displays;
 class LoginItem;
 
@@ -29,6 +30,9 @@ public:
     // Brings the last opened window to the front, opening a new one if it was closed.
     void showWindow();
 
+    // The monitors' calibration window, opened on first use and brought to the front after.
+    void showCalibration();
+
     // Stops following and any tool now running, and ends the event loop; shutDown() follows once
     // it has ended. Following goes on with every window closed: only this ends Lumora.
     void quit();
@@ -36,11 +40,14 @@ public:
     void shutDown();
 
 private:
+    CalibrationWindow* openCalibration();
+
     ControllerConfig m_config;
     Displays& m_displays;
     LoginItem& m_loginItem;
     std::unique_ptr<BrightnessController> m_controller;
     QPointer<QWidget> m_window;
+    QPointer<QWidget> m_calibration;
 };
 
 } // namespace lumora

@@ -114,6 +114,8 @@ int main(int argc, char* argv[]) {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         tray = std::make_unique<lumora::TrayIcon>(lumora.controller());
         QObject::connect(tray.get(), &lumora::TrayIcon::showWindow, [&] { lumora.showWindow(); });
+        QObject::connect(tray.get(), &lumora::TrayIcon::calibrate,
+                         [&] { lumora.showCalibration(); });
         QObject::connect(tray.get(), &lumora::TrayIcon::quit, [&] { lumora.quit(); });
     }
 

@@ -30,7 +30,7 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
     : QObject(parent), m_monitors(monitorTable()), m_status(QStringLiteral("正在读取显示器亮度…")),
       m_signalWakeDisplayNames(config.signalWakeDisplayNames), m_wording(config.wording),
       m_toolRunner(config.toolTimeLimit), m_probe(config.brightnessLibrary, config.wording),
-      m_displays(displays), m_loginItem(loginItem),
+      m_curveStore(config.curvesFolder), m_displays(displays), m_loginItem(loginItem),
       m_setsWithoutReadBack(config.setsWithoutReadBack), m_hud(displays, config.overlayTiming) {
     using namespace std::chrono_literals;
     m_confirmTimer.setSingleShot(true);
@@ -40,6 +40,7 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
     m_detectionDelay.setInterval(300ms);
     connect(&m_detectionDelay, &QTimer::timeout, this, &BrightnessController::runDetection);
     addLanes(config);
+    loadCurves();
     if (!config.detectionTool.isEmpty())
         findMonitors(MonitorFinder(config.detectionTool, m_toolRunner));
     refresh();
@@ -127,6 +128,7 @@ Result<void, Failure> BrightnessController::stepMonitor(const Monitor& monitor, 
         return value.failure();
     updateMonitor(index, [&](Monitor& m) { m.brightness = value.value(); });
     setStatus(monitor.name + QStringLiteral("：亮度 ") + QString::number(value.value()));
+    learnStep(index, value.value());
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include "control/BlackoutWindow.h"
 #include "control/BrightnessProbe.h"
 #include "control/ControllerConfig.h"
+#include "control/CurveStore.h"
 #include "control/Failure.h"
 #include "control/Monitor.h"
 #include "control/MonitorFinder.h"
@@ -75,6 +76,18 @@ public:
     // level: following holds, the monitors keep their level and power, until it is lit again.
     // Without one, every level is followed.
     void setBuiltinPanel(BuiltinPanel& panel);
+    // The monitors' curves from the built-in level to their luminance, with their limits, and
+    // whether a step made while following teaches the curve (off until the user asks). `index`
+    // is a place in monitors(). A curve the user changed is kept between runs.
+    MonitorCurve curve(qsizetype index) const;
+    bool isLearning(qsizetype index) const;
+    void setCurveMinimum(qsizetype index, qint64 luminance);
+    void setCurveMaximum(qsizetype index, qint64 luminance);
+    void setLearning(qsizetype index, bool isLearning);
+    void resetCurve(qsizetype index);
+    // The built-in level last given to the monitors; nothing before the first.
+    std::optional<qint64> followedLevel() const { return m_lastMainBrightness; }
+
     // Ending the process, in two steps. stopForQuit() stops following and lets no further tool
     // start, so an operation cut short by the quit ends at once. shutDown(), once the event loop
     // has ended, switches a backlight Lumora switched off back on; its errors have nowhere to go.
@@ -149,6 +162,16 @@ private:
     void updateBlackoutWindows();
     void registerScreenObserver();
 
+    // Curves (BrightnessControllerCurves.cpp).
+    void loadCurves();
+    // The monitor's identity for its curve: its EDID name and serial as the tools found them, or
+    // its configured serial; empty where it has none.
+    QString curveKey(qsizetype index) const;
+    // Changes the curve of monitor `index` and keeps it; `reapply` gives the monitor its level
+    // again through the changed curve.
+    void editCurve(qsizetype index, const std::function<void(StoredCurve&)>& edit, bool reapply);
+    void learnStep(qsizetype index, qint64 luminance);
+
     // Finding the monitors (BrightnessControllerMonitors.cpp), where no serials are configured.
     void findMonitors(MonitorFinder finder);
     void requestDetection();
@@ -171,6 +194,9 @@ private:
     std::optional<MonitorFinder> m_finder;
     QList<MonitorLane*> m_lanes; // one per entry of m_monitors
     BrightnessProbe m_probe;
+    const CurveStore m_curveStore;
+    QMap<QString, StoredCurve> m_curves;
+    std::optional<QString> m_curvesNotice; // said once, with the first sync
     Displays& m_displays;
     LoginItem& m_loginItem;
 

@@ -26,6 +26,9 @@ void BrightnessController::toggleAutoSync() {
     if (m_isAutoSyncing) {
         setStatus(QStringLiteral("自动同步已开启：按 F1/F2 后会同步外接屏"));
         syncToMainDisplay();
+        if (m_curvesNotice)
+            setStatus(m_status + QStringLiteral("；") +
+                      *std::exchange(m_curvesNotice, std::nullopt));
         startSyncTimer();
         return;
     }
@@ -203,8 +206,11 @@ void BrightnessController::startFollowStep(qint64 level) {
         m_lanes[index]->follow(target(index, level));
 }
 
-MonitorLane::Target BrightnessController::target(qsizetype, qint64 level) const {
-    return {.level = level, .luminance = level};
+MonitorLane::Target BrightnessController::target(qsizetype index, qint64 level) const {
+    const auto stored = m_curves.constFind(curveKey(index));
+    if (level == 0 || stored == m_curves.cend())
+        return {.level = level, .luminance = level};
+    return {.level = level, .luminance = stored->curve.luminanceFor(level)};
 }
 
 bool BrightnessController::anyLaneDue(qint64 level) const {

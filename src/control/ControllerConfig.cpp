@@ -1,6 +1,7 @@
 #include "control/ControllerConfig.h"
 
 #include "BuildConfig.h"
+#include "control/CurveStore.h"
 #include "platform/RegularFile.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,7 @@ ControllerConfig ControllerConfig::standard() {
         .brightnessLibrary = QDir(folder).filePath(QString::fromUtf8(build::brightnessLibrary)),
         .overlayTiming = {},
         .wording = configured ? Wording() : Wording::outOfTheBox(systemMaker()),
+        .curvesFolder = CurveStore::defaultFolder(),
     };
 }
 

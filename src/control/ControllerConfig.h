@@ -27,6 +27,7 @@ struct ControllerConfig {
     QString brightnessLibrary;               // answers the built-in display's brightness
     HUDTiming overlayTiming;                 // how long the overlay stays and fades
     Wording wording;                         // how the texts name the desk
+    QString curvesFolder;                    // where the monitors' curves are kept
 
     static ControllerConfig standard();
 };

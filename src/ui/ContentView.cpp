@@ -111,6 +111,7 @@ MonitorRow* ContentView::makeRow() {
     m_layout->insertWidget(1 + int(m_rows.size()), row);
     connect(row, &MonitorRow::change, this,
             [this, row](qint64 step) { m_controller.change(row->monitor(), step); });
+    connect(row, &MonitorRow::calibrate, this, &ContentView::calibrationRequested);
     return row;
 }
 

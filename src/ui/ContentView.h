@@ -21,6 +21,10 @@ class ContentView : public QWidget {
 public:
     explicit ContentView(BrightnessController& controller, QWidget* parent = nullptr);
 
+signals:
+    // A row asked for the monitors' calibration.
+    void calibrationRequested();
+
 private:
     void scheduleRender();
     void render();

@@ -3,6 +3,7 @@
 #include "style/Icons.h"
 #include "style/Theme.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -48,6 +49,11 @@ MonitorRow::MonitorRow(QWidget* parent) : QFrame(parent) {
     theme::makeProminent(m_stepUp);
     connect(m_stepDown, &QPushButton::clicked, this, [this] { emit change(-step); });
     connect(m_stepUp, &QPushButton::clicked, this, [this] { emit change(step); });
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* calibrate = new QAction(QStringLiteral("校准"), this);
+    calibrate->setObjectName(QStringLiteral("calibrate"));
+    connect(calibrate, &QAction::triggered, this, &MonitorRow::calibrate);
+    addAction(calibrate);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);

@@ -10,7 +10,8 @@ class QPushButton;
 namespace lumora {
 
 // One monitor's card: its name, its luminance against its maximum, and − / + buttons that ask
-// for a step of 5. It knows nothing of the controller; a click is only reported through change().
+// for a step of 5; its context menu opens the calibration. It knows nothing of the controller: a
+// click is only reported through change() or calibrate().
 class MonitorRow : public QFrame {
     Q_OBJECT
 
@@ -27,6 +28,7 @@ public:
 
 signals:
     void change(qint64 step);
+    void calibrate();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -16,6 +16,8 @@ TrayIcon::TrayIcon(BrightnessController& controller, QObject* parent)
         if (!m_controller.isWorking())
             m_controller.toggleAutoSync();
     });
+    connect(m_menu.addAction(QStringLiteral("校准")), &QAction::triggered, this,
+            &TrayIcon::calibrate);
     m_menu.addSeparator();
     connect(m_menu.addAction(QStringLiteral("退出 Lumora")), &QAction::triggered, this,
             &TrayIcon::quit);

@@ -9,8 +9,9 @@ namespace lumora {
 class BrightnessController;
 
 // Lumora's icon in the desktop's tray, the way back to a closed window. Activating it shows the
-// window; its menu shows the window, switches following and quits. The following entry's label
-// is read from the controller whenever the menu opens; the icon keeps no state of its own.
+// window; its menu shows the window, switches following, opens the calibration and quits. The
+// following entry's label is read from the controller whenever the menu opens; the icon keeps no
+// state of its own.
 class TrayIcon : public QObject {
     Q_OBJECT
 
@@ -19,6 +20,7 @@ public:
 
 signals:
     void showWindow();
+    void calibrate();
     void quit();
 
 private:

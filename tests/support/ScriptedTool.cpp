@@ -49,6 +49,7 @@ ControllerConfig ScriptedTool::config() const {
     config.detectionTool.clear();
     config.setsWithoutReadBack = false;
     config.wording = {};
+    config.curvesFolder = folder() + QStringLiteral("/config");
     config.toolTimeLimit = 2s;
     config.brightnessLibrary = QStringLiteral(LUMORA_FAKE_BRIGHTNESS_LIBRARY);
     return config;
