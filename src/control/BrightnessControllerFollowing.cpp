@@ -214,9 +214,12 @@ MonitorLane::Target BrightnessController::target(qsizetype index, qint64 level) 
 }
 
 bool BrightnessController::anyLaneDue(qint64 level) const {
-    const QList<qsizetype> connected = connectedMonitors();
-    return std::any_of(connected.begin(), connected.end(),
-                       [&](qsizetype index) { return m_lanes[index]->isDue(level); });
+    // Asked at every idle tick: no list is made for it.
+    for (qsizetype index = 0; index < m_monitors.size(); ++index) {
+        if (m_monitors[index].isConnected && m_lanes[index]->isDue(level))
+            return true;
+    }
+    return false;
 }
 
 void BrightnessController::laneFollowed(qsizetype index, qint64 level,
