@@ -1,6 +1,7 @@
 #include "control/CurveStore.h"
 
 #include "platform/RegularFile.h"
+#include "platform/XdgConfigHome.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -181,12 +182,7 @@ LoadedCurves curvesIn(const QByteArray& contents) {
 CurveStore::CurveStore(QString folder) : m_folder(std::move(folder)) {}
 
 QString CurveStore::defaultFolder() {
-    // The base directory rules say a relative XDG_CONFIG_HOME is invalid and to be ignored.
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString config = QDir::isAbsolutePath(configured)
-                               ? configured
-                               : QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/lumora");
+    return xdgConfigHome() + QStringLiteral("/lumora");
 }
 
 QString CurveStore::filePath() const {

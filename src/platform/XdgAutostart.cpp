@@ -1,6 +1,7 @@
 #include "platform/XdgAutostart.h"
 
 #include "platform/RegularFile.h"
+#include "platform/XdgConfigHome.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -100,12 +101,7 @@ XdgAutostart::XdgAutostart(QString executable, QString folder)
     : m_executable(std::move(executable)), m_folder(std::move(folder)) {}
 
 QString XdgAutostart::defaultFolder() {
-    // The base directory rules say a relative XDG_CONFIG_HOME is invalid and to be ignored.
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString config = QDir::isAbsolutePath(configured)
-                               ? configured
-                               : QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/autostart");
+    return xdgConfigHome() + QStringLiteral("/autostart");
 }
 
 QString XdgAutostart::entryPath() const {
