@@ -1,5 +1,7 @@
 #include "style/Theme.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QPalette>
 #include <QWidget>
 
@@ -46,6 +48,17 @@ void makeProminent(QWidget* button) {
                        "QPushButton:pressed { background: %2; }"
                        "QPushButton:disabled { background: %3; }")
             .arg(accent().name(), accent().darker(120).name(), accent().lighter(160).name()));
+}
+
+void paintCard(QWidget* widget) {
+    constexpr qreal cornerRadius = 12;
+    QColor fill = widget->palette().color(QPalette::WindowText);
+    fill.setAlphaF(0.07f);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(widget->rect()), cornerRadius, cornerRadius);
+    QPainter painter(widget);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(card, fill);
 }
 
 void useSecondaryColor(QWidget* widget) {

@@ -20,6 +20,10 @@ QColor accent();
 // Fills a push button with the accent colour, for the one action a group leads with.
 void makeProminent(QWidget* button);
 
+// Paints the rounded card behind a monitor's row or section, faint in the widget's text colour;
+// call from its paintEvent().
+void paintCard(QWidget* widget);
+
 // Dims a widget's text to the secondary label colour.
 void useSecondaryColor(QWidget* widget);
 

@@ -6,8 +6,6 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -19,7 +17,6 @@ namespace {
 
 constexpr int spacing = 14;
 constexpr int labelSpacing = 6;
-constexpr qreal cornerRadius = 12;
 
 QSpinBox* limitBox(const QString& objectName, QWidget* parent) {
     auto* box = new QSpinBox(parent);
@@ -105,13 +102,7 @@ void CalibrationSection::showLimits(const MonitorCurve& curve) {
 }
 
 void CalibrationSection::paintEvent(QPaintEvent*) {
-    QColor fill = palette().color(QPalette::WindowText);
-    fill.setAlphaF(0.07f);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(card, fill);
+    theme::paintCard(this);
 }
 
 } // namespace lumora

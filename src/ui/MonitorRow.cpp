@@ -6,8 +6,6 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,7 +14,6 @@ namespace lumora {
 namespace {
 
 constexpr int spacing = 14;
-constexpr qreal cornerRadius = 12;
 constexpr QSize buttonSize(40, 28);
 
 QPushButton* stepButton(const QString& objectName, const QIcon& icon, QWidget* parent) {
@@ -87,13 +84,7 @@ QString MonitorRow::brightnessText(const Monitor& monitor) {
 }
 
 void MonitorRow::paintEvent(QPaintEvent*) {
-    QColor fill = palette().color(QPalette::WindowText);
-    fill.setAlphaF(0.07f);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(card, fill);
+    theme::paintCard(this);
 }
 
 } // namespace lumora
