@@ -31,7 +31,7 @@ BrightnessController::BrightnessController(ControllerConfig config, Displays& di
       m_signalWakeDisplayNames(config.signalWakeDisplayNames), m_wording(config.wording),
       m_toolRunner(config.toolTimeLimit), m_probe(config.brightnessLibrary, config.wording),
       m_curveStore(config.curvesFolder), m_displays(displays), m_loginItem(loginItem),
-      m_setsWithoutReadBack(config.setsWithoutReadBack), m_hud(displays, config.overlayTiming) {
+      m_hud(displays, config.overlayTiming) {
     using namespace std::chrono_literals;
     m_confirmTimer.setSingleShot(true);
     m_confirmTimer.setInterval(500ms);

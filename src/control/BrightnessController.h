@@ -201,7 +201,6 @@ private:
     LoginItem& m_loginItem;
 
     std::unique_ptr<QTimer> m_syncTimer;
-    const bool m_setsWithoutReadBack;
     QTimer m_confirmTimer;
     // The follow step whose outcome the status line waits for: its level and the monitors that
     // have not answered it yet.
