@@ -185,7 +185,9 @@ TEST_P(SingleInstanceTest, TwoStartsFollowWithOneControllerAndQuitLeavesTheMonit
     EXPECT_EQ(later.exitCode(), 0) << later.readAllStandardError().toStdString();
 
     desk.level("0.4");
-    ASSERT_EVENTUALLY(desk.log("lumora-ddc").contains("--noverify display 3 set luminance 40"));
+    // Each monitor's lane sends its own set: wait for both.
+    ASSERT_EVENTUALLY(desk.log("lumora-ddc").contains("--noverify display 2 set luminance 40") &&
+                      desk.log("lumora-ddc").contains("--noverify display 3 set luminance 40"));
     const QStringList luminance = desk.log("lumora-ddc");
     EXPECT_EQ(countOf(luminance, "display 2 get luminance"), 1) << "one first refresh";
     EXPECT_EQ(countOf(luminance, "--noverify display 2 set luminance 40"), 1);
